@@ -1,0 +1,26 @@
+// The plug-in's call entry: the handler that the plug-in object registers, and the two
+// ways the host reaches it (the call entry proper and the guarded call).
+#pragma once
+
+#include <cstdint>
+
+namespace automation {
+struct TParams;
+}
+
+namespace core {
+
+// The plug-in object's dispatcher. It may throw; the entries below decide what the host
+// sees of a failure.
+using CallHandler = bool (*)(automation::TParams* block, void* caller);
+
+void RegisterCallHandler(CallHandler handler) noexcept;
+CallHandler RegisteredCallHandler() noexcept;
+
+// The entry handed out by IPluginControl.GetCallEntry: a failure is recorded in the block
+// and then raised to the host as a structured exception (code 0xE0504C55).
+extern "C" uint8_t __stdcall CallEntry(automation::TParams* block, void* caller) noexcept;
+
+constexpr uint32_t kCallEntryExceptionCode = 0xE0504C55;
+
+}  // namespace core

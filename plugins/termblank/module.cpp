@@ -1,0 +1,1 @@
+// The termblank module's own unit: what the library creates when it loads.

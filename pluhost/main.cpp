@@ -1,0 +1,2 @@
+// Placeholder.
+int main() { return 0; }
