@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "framework/services/exceptions.h"
 
@@ -53,8 +54,14 @@ struct TParams {
 
   // The block's Name as UTF-16 (read in place, never freed here).
   std::wstring NameText() const;
+  // Only for the module's own blocks (a coded error otherwise): Name becomes a string that
+  // the module allocated, and the block's destructor frees it.
+  void SetOwnName(std::wstring_view name);
 
-  [[noreturn]] void RaiseError(int32_t code, std::initializer_list<services::FormatArg> args);
+  // Inline, so that only code that raises catalogue errors needs the catalogue linked in.
+  [[noreturn]] void RaiseError(int32_t code, std::initializer_list<services::FormatArg> args) {
+    services::RaiseError(code, args);
+  }
   [[noreturn]] void RaiseText(std::wstring_view text);
 };
 
@@ -75,5 +82,7 @@ static_assert(sizeof(TParams) == 72);
 TParams* NewParams();
 // Destroys a block (and its chain) through the block's own class table, whoever made it.
 void DestroyParams(TParams* block) noexcept;
+// True for a block that carries the module's class table.
+bool IsOwnBlock(const TParams* block) noexcept;
 
 }  // namespace automation
