@@ -36,12 +36,14 @@ win::ScopedVariant OwnedCopy(const VARIANT& value) {
   return win::ScopedVariant::CopyOf(value);
 }
 
-// The value converted under the module's number formats ("2,5" is two and a half).
+// The value converted under the module's number formats ("2,5" is two and a half). Without
+// VARIANT_NOUSEROVERRIDE a user whose locale is Russian but whose decimal separator is "."
+// would get the user's separator instead of the module's.
 win::ScopedVariant Converted(const VARIANT& value, VARTYPE type) {
   win::ScopedVariant source = OwnedCopy(value);
   win::ScopedVariant out;
   HRESULT hr = VariantChangeTypeEx(out.Ptr(), const_cast<VARIANT*>(&source.Get()),
-                                   config::kModuleLcid, 0, type);
+                                   config::kModuleLcid, VARIANT_NOUSEROVERRIDE, type);
   if (FAILED(hr)) win::ThrowHresult(hr, L"TParams.Set");
   return out;
 }

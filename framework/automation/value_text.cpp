@@ -15,9 +15,10 @@ std::wstring ValueDisplayText(const VARIANT& value) {
   if ((value.vt & ~VT_BYREF) == VT_DISPATCH) return L"Объект";
   // The OLE conversions do not know the host's 8-bit text type; its characters are the text.
   if (value.vt == kVtHostString) return HostStringText(value.pcVal);
+  // The user's own overrides of the Russian locale must not change the module's formats.
   win::ScopedVariant text;
   HRESULT hr = VariantChangeTypeEx(text.Ptr(), const_cast<VARIANT*>(&value),
-                                   config::kModuleLcid, 0, VT_BSTR);
+                                   config::kModuleLcid, VARIANT_NOUSEROVERRIDE, VT_BSTR);
   if (FAILED(hr)) return L"Неопределено";
   return win::BstrText(text.Get().bstrVal);
 }
