@@ -8,6 +8,7 @@
 
 #include "framework/automation/host_string.h"
 #include "framework/config/formats.h"
+#include "framework/services/error_boundary.h"
 #include "framework/services/exceptions.h"
 #include "framework/win/hresult_error.h"
 #include "framework/win/scoped_bstr.h"
@@ -191,25 +192,8 @@ void TParams::SetException(int32_t code, const std::wstring& message) noexcept {
 }
 
 void TParams::SetExceptionFromCurrent() noexcept {
-  int32_t code = 20000;
-  std::wstring message;
-  try {
-    try {
-      throw;
-    } catch (const services::ECodedException& e) {
-      code = e.Code();
-      message = e.Message();
-    } catch (const services::Exception& e) {
-      message = e.Message();
-    } catch (const std::exception& e) {
-      message = win::AnsiToWide(e.what());
-    } catch (...) {
-      message = L"Неизвестная ошибка";
-    }
-  } catch (...) {
-    // Copying the message failed; the code alone goes back.
-  }
-  SetException(code, message);
+  // The same reading of the current exception as every other boundary of the module.
+  SetException(services::CurrentExceptionCode(), services::CurrentExceptionMessage());
 }
 
 std::wstring TParams::NameText() const { return HostStringText(Name); }
