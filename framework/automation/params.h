@@ -22,7 +22,8 @@ struct TParams {
   const void* ClassRef;        // 0: class table of the side that created the block
   DISPPARAMS* Storage;         // 4: argument record, or null
   int32_t Code;                // 8
-  char* Name;                  // 12: 8-bit host string (points at the first character), or null
+  char* Name;                  // 12: 8-bit host string (points at the first character), or null;
+                               //     on the module's own blocks set only through SetOwnName
   uint16_t Flags;              // 16: 1 call, 2 read, 4 write, 8 write by reference
   uint8_t Error;               // 18
   uint8_t Gap1[5];             // 19
