@@ -115,6 +115,13 @@ TEST(SafeArrayIdentity, QueryInterfaceAndIsValueTable) {
   EXPECT_FALSE(automation::IsValueTable(as_unknown.Get())) << "only an object reference counts";
   EXPECT_FALSE(automation::IsValueTable(win::ScopedVariant::FromDispatch(nullptr).Get()));
   EXPECT_FALSE(automation::IsValueTable(Int(5)));
+
+  // Every query above gave its reference back: the test's two holders remain.
+  dispatch.Reset();
+  as_object.Reset();
+  as_unknown.Reset();
+  EXPECT_EQ(table->AddRef(), 2u);
+  EXPECT_EQ(table->Release(), 1u);
 }
 
 TEST(SafeArrayIdentity, MembersHaveIdentifiersZeroToThirteen) {
