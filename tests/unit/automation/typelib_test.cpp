@@ -199,3 +199,21 @@ TEST(Identifiers, MatchTheirTexts) {
   };
   for (const Entry& e : entries) EXPECT_EQ(GuidText(e.guid), e.text) << e.name;
 }
+
+// Both plug-ins carry the same library; they are built beside the test programs.
+TEST(TypeLibrary, BothModulesCarryIt) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring folder(self);
+  folder.resize(folder.find_last_of(L'\\') + 1);
+  for (const wchar_t* module : {L"termblank.plu", L"termdt930.plu"}) {
+    SCOPED_TRACE(module);
+    win::ComPtr<ITypeLib> lib;
+    ASSERT_EQ(LoadTypeLibEx((folder + module).c_str(), REGKIND_NONE, lib.Put()), S_OK);
+    EXPECT_EQ(lib->GetTypeInfoCount(), 4u);
+    TLIBATTR* attr = nullptr;
+    ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(attr->guid, automation::kLibidAddIn));
+    lib->ReleaseTLibAttr(attr);
+  }
+}
