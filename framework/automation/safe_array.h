@@ -48,9 +48,8 @@ class TSafeArray final : public TAutoComObject<ISafeArray> {
   SAFEARRAY* Array() const;
 
   std::wstring prog_id_;
-  // A two-dimensional array, rows first; it always has at least one element in each
-  // dimension that the counts allow to be 0, so the counts, not its bounds, say which
-  // cells exist.
+  // A two-dimensional array, rows first. Sizing keeps at least one element in each
+  // dimension even where a count is 0; the counts, not the bounds, say which cells exist.
   win::ScopedVariant content_;
   LONG row_count_ = 0;
   LONG column_count_ = 0;

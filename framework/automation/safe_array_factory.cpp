@@ -105,4 +105,17 @@ win::ComPtr<ISafeArray> CreateValueTable() {
   return table;
 }
 
+win::ComPtr<ISafeArray> CreateValueTableOf(win::ScopedSafearray& array, VARTYPE element_type) {
+  win::ComPtr<ISafeArray> table = CreateValueTable();
+  HRESULT hr = table->__SetPSAOfType(array.Get(), element_type);
+  if (FAILED(hr)) {
+    win::ComPtr<IErrorInfo> info;
+    win::ScopedBstr description;
+    if (GetErrorInfo(0, info.Put()) == S_OK && info) info->GetDescription(description.Put());
+    win::ThrowText(description.Text());
+  }
+  array.Release();  // the table owns it now
+  return table;
+}
+
 }  // namespace automation

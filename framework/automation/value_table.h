@@ -8,6 +8,7 @@
 
 #include "framework/automation/safe_array_interface.h"
 #include "framework/win/com_ptr.h"
+#include "framework/win/scoped_safearray.h"
 #include "framework/win/scoped_variant.h"
 
 namespace automation {
@@ -15,6 +16,10 @@ namespace automation {
 // A new, empty (0 x 0) value table. The first call makes the module's one class factory
 // (from the type library resource); a factory that cannot be made fails every call.
 win::ComPtr<ISafeArray> CreateValueTable();
+
+// A new value table that takes over a two-dimensional array whose elements have the given
+// type (VT_VARIANT, VT_UI1, ...); the array is left with the caller when it is refused.
+win::ComPtr<ISafeArray> CreateValueTableOf(win::ScopedSafearray& array, VARTYPE element_type);
 
 // The module's value table factory (made on first use); the same object for every table.
 IClassFactory* ValueTableFactory();

@@ -62,6 +62,13 @@ TEST(SafeArrayIdentity, OneFactoryInProcessOnly) {
   EXPECT_EQ(first->SetBounds(2, 2), S_OK);
   EXPECT_EQ(Bounds(second.Get()), std::make_pair(0L, 0L));
 
+  win::ComPtr<IDispatch> direct;
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, direct.PutVoid()), S_OK);
+  EXPECT_TRUE(direct);
+  win::ComPtr<IUnknown> aggregated;
+  EXPECT_EQ(factory->CreateInstance(direct.Get(), IID_IUnknown, aggregated.PutVoid()),
+            CLASS_E_NOAGGREGATION);
+
   // Nothing registered with the system: other programs cannot make one.
   CLSID clsid = {};
   EXPECT_TRUE(FAILED(CLSIDFromProgID(L"AddIn.SafeArray", &clsid)));
@@ -366,6 +373,23 @@ TEST(SafeArrayTable, AdoptedArraysReplaceContents) {
   ASSERT_EQ(table->GetValue(1, 1, cell.Put()), S_OK);
   EXPECT_EQ(cell.Type(), VT_UI1);
   EXPECT_EQ(cell.Get().bVal, 200);
+}
+
+TEST(SafeArrayTable, MadeAroundAnArray) {
+  SAFEARRAYBOUND bounds[2] = {{1, 0}, {5, 0}};
+  win::ScopedSafearray bytes = win::ScopedSafearray::Adopt(SafeArrayCreate(VT_UI1, 2, bounds));
+  SAFEARRAY* raw = bytes.Get();
+  win::ComPtr<ISafeArray> table = automation::CreateValueTableOf(bytes, VT_UI1);
+  EXPECT_EQ(bytes.Get(), nullptr) << "ownership moved to the table";
+  SAFEARRAY* inside = nullptr;
+  table->__PSA(&inside);
+  EXPECT_EQ(inside, raw);
+  EXPECT_EQ(Bounds(table.Get()), std::make_pair(1L, 5L));
+
+  SAFEARRAYBOUND line = {3, 0};
+  win::ScopedSafearray flat = win::ScopedSafearray::CreateVariants(1, &line);
+  EXPECT_THROW(automation::CreateValueTableOf(flat, VT_VARIANT), services::Exception);
+  EXPECT_NE(flat.Get(), nullptr) << "a refused array stays with the caller";
 }
 
 TEST(SafeArrayByName, CellsAndCounts) {
