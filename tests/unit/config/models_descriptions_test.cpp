@@ -210,6 +210,13 @@ TEST(ModelDescriptions, MalformedTextIsRefused) {
   } catch (const services::ECodedException& e) {
     EXPECT_EQ(e.Code(), 20023);
   }
+
+  // A list keeps the document it had.
+  win::ScopedVariant good = win::ScopedVariant::FromText(kConfiguration);
+  TModelList list(good.Get());
+  IDispatch* before = list.Document.Get();
+  EXPECT_THROW(list.SetDocument(text.Get()), services::ECodedException);
+  EXPECT_EQ(list.Document.Get(), before);
 }
 
 TEST(ModelDescriptions, ModifiedStateFollowsTheSetters) {

@@ -193,6 +193,26 @@ struct CountingDispatch : IDispatch {
   }
 };
 
+class EventSourceItem : public TRootCollectionItem {
+ public:
+  explicit EventSourceItem(Collection* owner) : TRootCollectionItem(owner) {}
+};
+
+TEST(RootCollection, ItemsAndCollectionReleaseTheEventSupport) {
+  CountingDispatch host;
+  {
+    TRootCollection list([](Collection& owner) { return new EventSourceItem(&owner); });
+    list.EventSupport = EventSupportRef::AddRefOf(&host);
+    auto* item = static_cast<EventSourceItem*>(list.Add());
+    item->EventSupport = EventSupportRef::AddRefOf(&host);
+    EXPECT_EQ(item->Tag, 0);
+    EXPECT_EQ(host.refs, 3);
+    list.Clear();
+    EXPECT_EQ(host.refs, 2);
+  }
+  EXPECT_EQ(host.refs, 1);
+}
+
 TEST(RootObject, HiddenTopLevelWindowAndSecurityBlocks) {
   TRootObject root;
   HWND window = root.Handle();

@@ -101,6 +101,14 @@ TEST(XmlDocument, MalformedTextIsAStructureError) {
   }
 }
 
+TEST(XmlDocumentEnglish, StructureErrorInTheUsersLanguage) {
+  XmlNode document = CreateXmlDocument();
+  auto failure = CodedFailure([&] { LoadXmlText(document, L"<a><b></a>"); });
+  EXPECT_EQ(failure.first, 20023);
+  EXPECT_EQ(failure.second.rfind(L"Mistake of structure of a configuration file (", 0), 0u)
+      << testing::PrintToString(failure.second);
+}
+
 // A configuration fragment with Cyrillic names and predicates: Wine's component fails on
 // "/Система/...[...]" written without the explicit child axis.
 const wchar_t kClasses[] =
