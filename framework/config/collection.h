@@ -54,6 +54,11 @@ class Collection {
   int Count() const { return static_cast<int>(items_.size()); }
   // Throws a coded error for an index outside 0..Count-1.
   CollectionItem* Item(int index) const;
+  // The item as the type the factory makes.
+  template <typename T>
+  T* ItemAs(int index) const {
+    return static_cast<T*>(Item(index));
+  }
   int IndexOf(const CollectionItem* item) const;
 
   // A new item at the end, made by the factory.

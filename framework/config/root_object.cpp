@@ -19,6 +19,11 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"TRootObjectWindow";
 
+// Root objects alive in this module. A class that a library registers outlives the library
+// unless it is unregistered, and a later load at another address would find the old window
+// procedure; the last root object therefore takes the class away.
+LONG g_live_windows = 0;
+
 // System failures of the preparation are plain errors whose text names the call.
 [[noreturn]] void RaiseSystemFailure(const wchar_t* call) {
   DWORD error = GetLastError();
@@ -59,6 +64,7 @@ TRootObject::TRootObject()
   window_ = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                             win::ThisModule(), this);
   if (!window_) win::ThrowLastError(L"CreateWindowEx");
+  InterlockedIncrement(&g_live_windows);
 }
 
 TRootObject::~TRootObject() {
@@ -66,6 +72,8 @@ TRootObject::~TRootObject() {
   if (window_) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
+    if (InterlockedDecrement(&g_live_windows) == 0)
+      UnregisterClassW(kWindowClass, win::ThisModule());
   }
 }
 

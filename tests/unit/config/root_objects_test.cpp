@@ -9,6 +9,7 @@
 #include "framework/config/root_object.h"
 #include "framework/services/exceptions.h"
 #include "framework/win/scoped_bstr.h"
+#include "framework/win/module.h"
 #include "framework/win/scoped_variant.h"
 
 namespace config {
@@ -249,6 +250,20 @@ TEST(RootObject, HiddenTopLevelWindowAndSecurityBlocks) {
   }
   EXPECT_EQ(host.refs, 2);
   root.ReleaseEventSupport();
+}
+
+TEST(RootObject, LastObjectTakesItsWindowClassAway) {
+  WNDCLASSEXW info = {sizeof(info)};
+  {
+    TRootObject first;
+    {
+      TRootObject second;
+    }
+    EXPECT_TRUE(GetClassInfoExW(win::ThisModule(), L"TRootObjectWindow", &info));
+    EXPECT_TRUE(IsWindow(first.Handle()));
+  }
+  // A class left behind would outlive an unloaded plug-in with a dead window procedure.
+  EXPECT_FALSE(GetClassInfoExW(win::ThisModule(), L"TRootObjectWindow", &info));
 }
 
 TEST(RootObject, InstanceInterfaceIsMissing) {
