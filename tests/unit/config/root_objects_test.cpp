@@ -4,6 +4,9 @@
 
 #include <ole2.h>
 
+#include <thread>
+#include <vector>
+
 #include "framework/config/global_id.h"
 #include "framework/config/root_collection.h"
 #include "framework/config/root_object.h"
@@ -135,6 +138,35 @@ TEST_F(ItemLifetime, ClearingDropsOnlyTheCollectionsReference) {
   EXPECT_EQ(held->GetCollection(), nullptr);
   EXPECT_EQ(held->Release(), 0u);
   EXPECT_EQ(destroyed, 3);
+}
+
+TEST_F(ItemLifetime, DeleteOfAHeldItemKeepsItAlive) {
+  Collection list(Factory());
+  CountedItem* item = AddTo(list);
+  item->AddRef();
+  list.Delete(0);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(destroyed, 0);
+  EXPECT_TRUE(item->Detached());
+  item->Release();
+  EXPECT_EQ(destroyed, 1);
+}
+
+TEST_F(ItemLifetime, CountingIsSafeAcrossThreads) {
+  Collection list(Factory());
+  CountedItem* item = AddTo(list);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([item] {
+      for (int i = 0; i < 20000; ++i) {
+        item->AddRef();
+        item->Release();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(item->RefCount(), 1);
+  EXPECT_EQ(destroyed, 0);
 }
 
 TEST_F(ItemLifetime, ReleaseToZeroTakesTheItemOutOfItsList) {
