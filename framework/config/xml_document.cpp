@@ -209,12 +209,36 @@ bool TextToInteger(std::wstring_view text, int32_t& value) {
   while (i < text.size() && text[i] == L' ') ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+  // The platform's integer reading also takes "$" and "0x" for hexadecimal digits.
+  int base = 10;
+  if (i < text.size() && text[i] == L'$') {
+    base = 16;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X')) {
+    base = 16;
+    i += 2;
+  }
   if (i == text.size()) return false;
   long long number = 0;
   for (; i < text.size(); ++i) {
-    if (text[i] < L'0' || text[i] > L'9') return false;
-    number = number * 10 + (text[i] - L'0');
-    if (number > static_cast<long long>(INT_MAX) + 1) return false;
+    wchar_t c = text[i];
+    int digit;
+    if (c >= L'0' && c <= L'9')
+      digit = c - L'0';
+    else if (base == 16 && c >= L'a' && c <= L'f')
+      digit = c - L'a' + 10;
+    else if (base == 16 && c >= L'A' && c <= L'F')
+      digit = c - L'A' + 10;
+    else
+      return false;
+    number = number * base + digit;
+    if (number > 0xFFFFFFFFLL) return false;
+  }
+  if (base == 16) {
+    // Hexadecimal texts name the 32 bits, as colour values do.
+    value = static_cast<int32_t>(static_cast<uint32_t>(number));
+    if (negative) value = -value;
+    return true;
   }
   if (negative) number = -number;
   if (number > INT_MAX || number < INT_MIN) return false;

@@ -60,11 +60,12 @@ void SetAttributeText(XmlNode& element, std::wstring_view name, std::wstring_vie
 std::wstring GetAttributeByTag(XmlNode& node, int index, std::wstring_view default_text);
 std::wstring GetAttributeByName(XmlNode& node, std::wstring_view name,
                                 std::wstring_view default_text);
-// The attribute read as a decimal integer; absent or not an integer gives the default.
+// The attribute read as an integer (TextToInteger); absent or not an integer gives the
+// default.
 int32_t GetAttributeInteger(XmlNode& node, int index, int32_t default_value);
 
-// A decimal integer with an optional sign and leading blanks; false for anything else or
-// on overflow.
+// An integer with leading blanks and an optional sign, in decimal or, after "$" or "0x", in
+// hexadecimal (32 bits); false for anything else or on overflow.
 bool TextToInteger(std::wstring_view text, int32_t& value);
 
 // nodeName of a node.

@@ -176,7 +176,9 @@ TEST(XmlDocument, IntegerAttributes) {
   } cases[] = {{L"12", true, 12},       {L"-3", true, -3},   {L"  7", true, 7},
                {L"", false, 0},         {L"1.5", false, 0},  {L"12a", false, 0},
                {L"2147483647", true, 2147483647}, {L"2147483648", false, 0},
-               {L"-2147483648", true, INT32_MIN}, {L"7 ", false, 0}};
+               {L"-2147483648", true, INT32_MIN}, {L"7 ", false, 0},
+               {L"$FF", true, 255},     {L"0x10", true, 16}, {L"$", false, 0},
+               {L"0xG", false, 0},      {L"$FFFFFFFF", true, -1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
     int32_t value = 0;
