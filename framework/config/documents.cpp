@@ -1,5 +1,6 @@
 // Reading and writing the configuration documents through the XML helpers.
 #include "framework/config/documents.h"
+#include "framework/config/utilities.h"
 
 #include "framework/config/global_id.h"
 #include "framework/config/xml_names.h"
@@ -29,25 +30,8 @@ bool IsDispatchValue(const VARIANT& value) {
   return (Unwrapped(value).vt & ~VT_BYREF) == VT_DISPATCH;
 }
 
-void ReplaceEvery(std::wstring& text, std::wstring_view from, std::wstring_view to) {
-  std::wstring result;
-  size_t start = 0;
-  for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, start)) {
-    result.append(text, start, at - start);
-    result.append(to);
-    start = at + from.size();
-  }
-  if (start == 0) return;
-  result.append(text, start, std::wstring::npos);
-  text = std::move(result);
-}
-
 // Multi-line texts are stored on one line: CR LF becomes backslash and "n".
-std::wstring StoredForm(std::wstring_view text) {
-  std::wstring stored(text);
-  ReplaceEvery(stored, L"\r\n", L"\\n");
-  return stored;
-}
+std::wstring StoredForm(std::wstring_view text) { return EscapeText(text, true); }
 
 bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
   return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
@@ -107,7 +91,7 @@ void PutNameValue(NameValueList& list, std::wstring_view name, std::wstring_view
 std::wstring PrepareDocumentText(std::wstring_view text, TextPreparation preparation) {
   std::wstring prepared(text);
   if (preparation == TextPreparation::kRemoveLineBreaksAndRewrite)
-    ReplaceEvery(prepared, L"\r\n", L"");
+    prepared = ReplaceAll(prepared, L"\r\n", L"", true);
   if (preparation != TextPreparation::kNone) prepared = ConvertNameSpelling(prepared, 0);
   return prepared;
 }
