@@ -17,20 +17,17 @@ namespace automation {
 
 namespace {
 
-LONG IntOf(const VARIANT& value) {
+win::ScopedVariant Converted(const VARIANT& value, VARTYPE type) {
   win::ScopedVariant out;
-  HRESULT hr = VariantChangeTypeEx(out.Ptr(), const_cast<VARIANT*>(&value), config::kModuleLcid,
-                                   VARIANT_NOUSEROVERRIDE, VT_I4);
-  if (FAILED(hr)) win::ThrowHresult(hr, L"VariantChangeTypeEx");
-  return out.Get().lVal;
+  if (!config::ChangeType(*out.Ptr(), value, type))
+    win::ThrowHresult(DISP_E_TYPEMISMATCH, L"TSafeArray");
+  return out;
 }
 
+LONG IntOf(const VARIANT& value) { return Converted(value, VT_I4).Get().lVal; }
+
 std::wstring TextOf(const VARIANT& value) {
-  win::ScopedVariant out;
-  HRESULT hr = VariantChangeTypeEx(out.Ptr(), const_cast<VARIANT*>(&value), config::kModuleLcid,
-                                   VARIANT_NOUSEROVERRIDE, VT_BSTR);
-  if (FAILED(hr)) win::ThrowHresult(hr, L"VariantChangeTypeEx");
-  return win::BstrText(out.Get().bstrVal);
+  return win::BstrText(Converted(value, VT_BSTR).Get().bstrVal);
 }
 
 win::ScopedSafearray NewVariantTable(LONG rows, LONG columns) {
