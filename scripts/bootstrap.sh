@@ -18,18 +18,23 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/.plu-ready" ]; then
-  echo "bootstrap: preparing the Wine prefix"
+# One prefix per locale that the suite uses (see wine-run.sh).
+prepare_prefix() {
+  local prefix=$1 locale=$2
+  [ -f "$prefix/.plu-ready" ] && return 0
+  echo "bootstrap: preparing the Wine prefix $(basename "$prefix")"
   mkdir -p "$build"
-  LC_ALL=ru_RU.UTF-8 wineboot -i >/dev/null 2>&1
+  export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  LC_ALL=$locale wineboot -i >/dev/null 2>&1
   # Headless graphics driver: windows are created and receive messages, nothing is drawn.
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  LC_ALL=$locale wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   wineserver -k || true
   wineserver -w || true
-  touch "$WINEPREFIX/.plu-ready"
-fi
+  touch "$prefix/.plu-ready"
+  unset WINEPREFIX
+}
+prepare_prefix "$build/wineprefix" ru_RU.UTF-8
+prepare_prefix "$build/wineprefix-en_US" en_US.UTF-8
 
 cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -5,12 +5,16 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${PLU_BUILD_DIR:-$here/build}
 "$here/scripts/bootstrap.sh"
 
-export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all
-# A persistent wineserver keeps every test program's start-up short.
-wineserver -p 60 || true
-trap 'WINEPREFIX=$build/wineprefix wineserver -k >/dev/null 2>&1 || true' EXIT
-# One program first, alone: the first programs of a fresh wineserver start its services,
-# and two of them doing that at once can hang.
+# A persistent wineserver per prefix keeps every test program's start-up short. One program
+# first, alone, in each: the first programs of a fresh wineserver start its services, and two
+# of them doing that at once can hang.
+prefixes=("$build/wineprefix" "$build/wineprefix-en_US")
+stop_servers() {
+  for p in "${prefixes[@]}"; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true; done
+}
+trap stop_servers EXIT
+for p in "${prefixes[@]}"; do WINEPREFIX=$p wineserver -p 60 || true; done
 "$here/scripts/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1 || true
+PLU_LOCALE=en_US.UTF-8 "$here/scripts/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1 || true
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 120

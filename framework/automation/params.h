@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "framework/services/exceptions.h"
 
@@ -21,7 +22,8 @@ struct TParams {
   const void* ClassRef;        // 0: class table of the side that created the block
   DISPPARAMS* Storage;         // 4: argument record, or null
   int32_t Code;                // 8
-  char* Name;                  // 12: 8-bit host string (points at the first character), or null
+  char* Name;                  // 12: 8-bit host string (points at the first character), or null;
+                               //     on the module's own blocks set only through SetOwnName
   uint16_t Flags;              // 16: 1 call, 2 read, 4 write, 8 write by reference
   uint8_t Error;               // 18
   uint8_t Gap1[5];             // 19
@@ -53,8 +55,14 @@ struct TParams {
 
   // The block's Name as UTF-16 (read in place, never freed here).
   std::wstring NameText() const;
+  // Only for the module's own blocks (a coded error otherwise): Name becomes a string that
+  // the module allocated, and the block's destructor frees it.
+  void SetOwnName(std::wstring_view name);
 
-  [[noreturn]] void RaiseError(int32_t code, std::initializer_list<services::FormatArg> args);
+  // Inline, so that only code that raises catalogue errors needs the catalogue linked in.
+  [[noreturn]] void RaiseError(int32_t code, std::initializer_list<services::FormatArg> args) {
+    services::RaiseError(code, args);
+  }
   [[noreturn]] void RaiseText(std::wstring_view text);
 };
 
@@ -75,5 +83,7 @@ static_assert(sizeof(TParams) == 72);
 TParams* NewParams();
 // Destroys a block (and its chain) through the block's own class table, whoever made it.
 void DestroyParams(TParams* block) noexcept;
+// True for a block that carries the module's class table.
+bool IsOwnBlock(const TParams* block) noexcept;
 
 }  // namespace automation
