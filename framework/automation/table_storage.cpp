@@ -9,7 +9,9 @@
 #include <string>
 
 #include "framework/automation/checksum.h"
+#include "framework/automation/host_string.h"
 #include "framework/automation/table_link.h"
+#include "framework/automation/value_text.h"
 #include "framework/services/exceptions.h"
 #include "framework/win/hresult_error.h"
 #include "framework/win/scoped_handle.h"
@@ -20,7 +22,6 @@ namespace automation {
 namespace {
 
 constexpr uint32_t kByRefMarker = VT_BYREF;  // a variant by reference: the referenced value follows
-constexpr VARTYPE kAnsiText = 0x0100;        // the host's 8-bit string value
 constexpr char kMagic[] = "SaFeArRaY";
 constexpr uint8_t kMagicLength = 9;
 
@@ -45,24 +46,6 @@ constexpr wchar_t kBadLength[] = L"Хранилище повреждено - н�
 constexpr wchar_t kBadElement[] = L"Хранилище повреждено - элемент не совпадает с типом массива";
 constexpr wchar_t kTooDeepRead[] = L"Хранилище повреждено - слишком глубокая вложенность значений";
 constexpr wchar_t kTooDeepWrite[] = L"Слишком глубокая вложенность значений";
-
-// Temporary until the shared conversion lands: the unsupported-data-type error.
-[[noreturn]] void RaiseUnsupported(const VARIANT& value) {
-  std::wstring shown = L"Неопределено";
-  VARTYPE base = value.vt & VT_TYPEMASK;
-  if (base == VT_DISPATCH) {
-    shown = L"Объект";
-  } else {
-    VARIANT text;
-    VariantInit(&text);
-    if (SUCCEEDED(VariantChangeTypeEx(&text, const_cast<VARIANT*>(&value), 0x0419, 0, VT_BSTR))) {
-      win::ScopedVariant owned = win::ScopedVariant::Adopt(text);
-      shown.assign(owned.Get().bstrVal, SysStringLen(owned.Get().bstrVal));
-    }
-  }
-  services::RaisePlain(L"Неподдерживаемый тип данных.\r\nТип данных=" + std::to_wstring(value.vt) +
-                       L"\r\nПредставление: (" + shown + L")");
-}
 
 // Bytes of a scalar of the type (flags removed); 0 for the codes that are their type alone.
 int ScalarSize(VARTYPE base) {
@@ -150,26 +133,26 @@ class ArrayData {
 
 class Writer {
  public:
-  explicit Writer(std::vector<uint8_t>& out) : out_(out) {}
+  explicit Writer(TMyMemoryStream& out) : out_(out) {}
 
   void Value(const VARIANT& value, int depth) {
     if (depth > kMaxNesting) services::RaisePlain(kTooDeepWrite);
     VARTYPE vt = value.vt;
     if (vt == (VT_VARIANT | VT_BYREF)) {
-      if (!value.pvarVal) RaiseUnsupported(value);
+      if (!value.pvarVal) RaiseUnsupportedType(value);
       U32(kByRefMarker);
       Value(*value.pvarVal, depth + 1);
       return;
     }
     if (vt & VT_ARRAY) {
       SAFEARRAY* psa = (vt & VT_BYREF) ? (value.pparray ? *value.pparray : nullptr) : value.parray;
-      if (!psa) RaiseUnsupported(value);
+      if (!psa) RaiseUnsupportedType(value);
       Array(vt, psa, value, depth);
       return;
     }
     const void* data = &value.lVal;
     if (vt & VT_BYREF) {
-      if (!value.byref) RaiseUnsupported(value);
+      if (!value.byref) RaiseUnsupportedType(value);
       data = value.byref;
     }
     Typed(vt, data, value, depth);
@@ -180,12 +163,12 @@ class Writer {
   void Typed(VARTYPE type, const void* data, const VARIANT& shown, int depth) {
     VARTYPE base = type & VT_TYPEMASK;
     bool by_ref = (type & VT_BYREF) != 0;
-    if ((type & ~(VT_TYPEMASK | VT_BYREF)) != 0) RaiseUnsupported(shown);
+    if ((type & ~(VT_TYPEMASK | VT_BYREF)) != 0) RaiseUnsupportedType(shown);
     switch (base) {
       case VT_EMPTY:
       case VT_NULL:
         // 0x4000 alone is the marker of a variant by reference; it cannot be a value.
-        if (by_ref) RaiseUnsupported(shown);
+        if (by_ref) RaiseUnsupportedType(shown);
         U32(type);
         return;
       case VT_BSTR: {
@@ -197,22 +180,18 @@ class Writer {
         Bytes(text, units * sizeof(wchar_t));
         return;
       }
-      case kAnsiText: {
-        // The host's string: the pointer addresses the characters, the length sits before.
-        const char* text = *static_cast<const char* const*>(data);
-        int32_t length = 0;
-        if (text) std::memcpy(&length, text - 4, 4);
-        if (length < 0) length = 0;
+      case kVtHostString: {
+        std::string_view text = HostStringView(*static_cast<const char* const*>(data));
         U32(type);
-        U32(static_cast<uint32_t>(length));
-        Bytes(text, static_cast<size_t>(length));
+        U32(static_cast<uint32_t>(text.size()));
+        Bytes(text.data(), text.size());
         return;
       }
       case VT_DISPATCH: {
         IDispatch* object = *static_cast<IDispatch* const*>(data);
         std::optional<TableContents> table;
         if (object) table = ContentsOfTable(object);
-        if (!table || !table->array) RaiseUnsupported(shown);
+        if (!table || !table->array) RaiseUnsupportedType(shown);
         Array(VT_ARRAY | table->element_type, table->array, shown, depth);
         return;
       }
@@ -222,7 +201,7 @@ class Writer {
     // Codes without a size entry (decimal, 8-bit integer, interface references, variants by
     // value, everything above 20) would come back as something else or not at all.
     int size = ScalarSize(base);
-    if (size == 0) RaiseUnsupported(shown);
+    if (size == 0) RaiseUnsupportedType(shown);
     U32(type);
     Bytes(data, size);
   }
@@ -233,11 +212,11 @@ class Writer {
     VARTYPE actual = VT_EMPTY;
     if (FAILED(SafeArrayGetVartype(psa, &actual))) actual = declared;
     ULONG element_size = ElementSize(actual);
-    if (element_size == 0 || SafeArrayGetElemsize(psa) != element_size) RaiseUnsupported(shown);
+    if (element_size == 0 || SafeArrayGetElemsize(psa) != element_size) RaiseUnsupportedType(shown);
     // An array of variants may hold elements of another type (a table after adopting typed
     // contents): each is then written as a value of its own type, which reads back as a
     // variant. Any other declared type must be the array's real one.
-    if (declared != actual && declared != VT_VARIANT) RaiseUnsupported(shown);
+    if (declared != actual && declared != VT_VARIANT) RaiseUnsupportedType(shown);
 
     Shape shape;
     UINT dims = SafeArrayGetDim(psa);
@@ -279,12 +258,11 @@ class Writer {
  private:
   void U32(uint32_t v) { Bytes(&v, 4); }
   void Bytes(const void* p, size_t n) {
-    if (n == 0) return;
-    const auto* b = static_cast<const uint8_t*>(p);
-    out_.insert(out_.end(), b, b + n);
+    if (n > 0x7FFFFFFF) services::RaiseText(L"TMyMemoryStream - превышен размер потока.");
+    if (n) out_.Write(p, static_cast<int32_t>(n));
   }
 
-  std::vector<uint8_t>& out_;
+  TMyMemoryStream& out_;
 };
 
 // ---- Reading --------------------------------------------------------------------------
@@ -329,7 +307,7 @@ class Reader {
         result.Ptr()->bstrVal = text;
         return result;
       }
-      case kAnsiText: {
+      case kVtHostString: {
         uint32_t length = Length(1);
         std::string text(length, '\0');
         Bytes(text.data(), length);
@@ -340,7 +318,7 @@ class Reader {
         VARIANT shown;
         VariantInit(&shown);
         shown.vt = static_cast<VARTYPE>(type);
-        RaiseUnsupported(shown);
+        RaiseUnsupportedType(shown);
       }
       default:
         break;
@@ -506,33 +484,39 @@ bool IsTwoDimensionalVariants(SAFEARRAY* psa) {
 
 }  // namespace
 
-void EncodeValue(std::vector<uint8_t>& out, const VARIANT& value) {
-  Writer(out).Value(value, 0);
+void WriteValue(TMyMemoryStream& stream, const VARIANT& value) {
+  Writer(stream).Value(value, 0);
 }
 
-void DecodeValue(const uint8_t* data, size_t size, size_t* position, VARIANT* value) {
-  Reader reader(data, size, *position);
+void ReadValue(TMyMemoryStream& stream, VARIANT* value) {
+  // The stream is read in place; every read is checked against its valid data first, so
+  // damaged data never reaches the stream's own overrun path (which leaves a dump file).
+  if (stream.Position() < 0 || stream.Position() > stream.Size())
+    services::RaisePlain(kTruncated);
+  Reader reader(static_cast<const uint8_t*>(stream.Memory()), static_cast<size_t>(stream.Size()),
+                static_cast<size_t>(stream.Position()));
   win::ScopedVariant result = reader.Value(0);
+  stream.Seek(static_cast<int32_t>(reader.Position()));
   VariantClear(value);
   *value = result.Release();
-  *position = reader.Position();
 }
 
 void SaveTableToFile(SAFEARRAY* table, std::wstring_view file_name) {
-  std::vector<uint8_t> payload;
+  TMyMemoryStream payload;
   VARIANT shown;
   VariantInit(&shown);
   shown.vt = VT_ARRAY | VT_VARIANT;
   shown.parray = table;
-  if (!table) RaiseUnsupported(shown);
+  if (!table) RaiseUnsupportedType(shown);
   Writer(payload).Array(VT_ARRAY | VT_VARIANT, table, shown, 0);
 
   // A payload that does not shrink (short or random texts) needs zlib's bound, not its size.
-  uLong bound = compressBound(static_cast<uLong>(payload.size()));
+  uLong size = static_cast<uLong>(payload.Size());
+  uLong bound = compressBound(size);
   std::vector<uint8_t> file(kStorageHeaderSize + bound);
   uLongf packed = bound;
-  if (compress2(file.data() + kStorageHeaderSize, &packed, payload.data(),
-                static_cast<uLong>(payload.size()), 9) != Z_OK)
+  if (compress2(file.data() + kStorageHeaderSize, &packed,
+                static_cast<const Bytef*>(payload.Memory()), size, 9) != Z_OK)
     services::RaisePlain(kPackFailed);
   file.resize(kStorageHeaderSize + packed);
 
@@ -548,7 +532,7 @@ void SaveTableToFile(SAFEARRAY* table, std::wstring_view file_name) {
   std::memcpy(header + 11, &saved_at, 8);
   PutU32(header + 19, StorageChecksum(header + kStorageHeaderSize, packed));
   PutU32(header + 23, static_cast<uint32_t>(file.size()));
-  PutU32(header + 27, static_cast<uint32_t>(payload.size()));
+  PutU32(header + 27, static_cast<uint32_t>(size));
   WriteWholeFile(std::wstring(file_name), file.data(), file.size());
 }
 
@@ -582,9 +566,11 @@ bool LoadTableFromFile(std::wstring_view file_name, win::ScopedSafearray* conten
       Z_OK)
     services::RaisePlain(kUnpackFailed);
 
-  size_t position = 0;
-  Reader reader(payload.data(), unpacked, position);
-  win::ScopedVariant value = reader.Value(0);
+  TMyMemoryStream stream;
+  stream.Write(payload.data(), static_cast<int32_t>(unpacked));
+  stream.Seek(0);
+  win::ScopedVariant value;
+  ReadValue(stream, value.Ptr());
   // The table adopts a copy of the loaded array, so the loaded object may go its own way.
   SAFEARRAY* loaded = nullptr;
   if (value.Type() == VT_DISPATCH && value.Get().pdispVal) {

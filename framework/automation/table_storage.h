@@ -7,8 +7,7 @@
 
 #include <cstdint>
 #include <string_view>
-#include <vector>
-
+#include "framework/automation/memory_stream.h"
 #include "framework/win/scoped_safearray.h"
 
 namespace automation {
@@ -17,14 +16,15 @@ namespace automation {
 inline constexpr size_t kStorageHeaderSize = 31;
 inline constexpr uint8_t kStorageVersion = 1;
 
-// Appends the encoding of one value. Raises the unsupported-data-type error for values the
+// Writes the encoding of one value at the stream's position. Raises the unsupported-data-type error for values the
 // format cannot carry back (objects other than value tables, interface references, variants
 // not passed by reference, type codes without a size).
-void EncodeValue(std::vector<uint8_t>& out, const VARIANT& value);
-// Decodes one value starting at *position and advances it. Every count, length and bound is
+void WriteValue(TMyMemoryStream& stream, const VARIANT& value);
+// Reads one value at the stream's position and moves past it. Every count, length and bound is
 // checked against what is left, so damaged data fails with a message, never a crash.
 // A two-dimensional array comes back as a new value table object.
-void DecodeValue(const uint8_t* data, size_t size, size_t* position, VARIANT* value);
+// The previous content of *value is cleared.
+void ReadValue(TMyMemoryStream& stream, VARIANT* value);
 
 // Saves a table's array (rows in dimension 1, columns in dimension 2) to the storage file,
 // replacing an existing file. Raises with the message of the failure.
