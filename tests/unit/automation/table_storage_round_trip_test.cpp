@@ -248,6 +248,18 @@ TEST_F(TableStorageRoundTrip, ByteTableStreamFile) {
 
     ASSERT_TRUE(automation::SaveTableToStreamFile(table.Get(), copy_path));
     EXPECT_EQ(ReadFileBytes(copy_path), c.bytes);
+
+    // The storage file always holds variants; a byte table goes in as byte cells.
+    automation::SaveTableToFile(table.Get(), copy_path);
+    win::ScopedSafearray cells;
+    ASSERT_TRUE(automation::LoadTableFromFile(copy_path, &cells));
+    SafeArrayGetVartype(cells.Get(), &vt);
+    EXPECT_EQ(vt, VT_VARIANT);
+    for (LONG i = 0; i < static_cast<LONG>(c.bytes.size()); ++i) {
+      const VARIANT& cell = Cell(cells.Get(), 0, i);
+      EXPECT_EQ(cell.vt, VT_UI1);
+      EXPECT_EQ(cell.bVal, c.bytes[i]) << "cell " << i;
+    }
     DeleteFileW(copy_path.c_str());
   }
 
