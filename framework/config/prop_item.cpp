@@ -92,11 +92,13 @@ win::ScopedVariant TPropItem::ConvertByType(const std::wstring& text) const {
   return win::ScopedVariant::FromText(EscapeText(text, false));
 }
 
-std::wstring TPropItem::HostTypeName() const {
-  if (SameName(type_name_, L"Integer")) return L"Число";
-  if (SameName(type_name_, L"Boolean")) return L"Boolean";
-  if (SameName(type_name_, L"String")) return L"Строка";
+std::wstring HostTypeText(std::wstring_view type) {
+  if (SameName(type, L"Integer")) return L"Число";
+  if (SameName(type, L"Boolean")) return L"Boolean";
+  if (SameName(type, L"String")) return L"Строка";
   return std::wstring();
 }
+
+std::wstring TPropItem::HostTypeName() const { return HostTypeText(type_name_); }
 
 }  // namespace config

@@ -9,6 +9,10 @@
 
 namespace config {
 
+// The type text the host is shown for a parameter type: "Integer" gives "Число", "Boolean"
+// "Boolean", "String" "Строка" (ignoring case); any other type gives the empty text.
+std::wstring HostTypeText(std::wstring_view type);
+
 class TPropItem {
  public:
   TPropItem() = default;
