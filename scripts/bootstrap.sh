@@ -6,7 +6,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${PLU_BUILD_DIR:-$here/build}
 
 packages=(g++-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev wine wine32:i386 libwine-dev
-          xvfb xauth cmake make)
+          xvfb xauth cmake make locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -17,6 +17,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# Wine reads the Windows locale from LC_ALL by itself, but decodes command lines and file
+# names with the C library's character set: without the UTF-8 locales a Russian argument
+# arrives garbled.
+for loc in ru_RU en_US; do
+  locale -a 2>/dev/null | grep -qix "$loc.utf8" || localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
+done
 
 # One prefix per locale that the suite uses (see wine-run.sh).
 prepare_prefix() {

@@ -5,6 +5,13 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${PLU_BUILD_DIR:-$here/build}
 "$here/scripts/bootstrap.sh"
+host() {
+  echo "\$ pluhost $*"
+  # A call that fails is part of the demonstration; the status is shown, not fatal.
+  "$here/scripts/wine-run.sh" "$build/bin/pluhost.exe" "$@" || echo "(exit status $?)"
+  echo
+}
 for plu in termblank termdt930; do
-  "$here/scripts/wine-run.sh" "$build/bin/pluhost.exe" "$build/bin/$plu.plu"
+  host "$build/bin/$plu.plu"
 done
+host "$build/bin/termblank.plu" call Включить 1

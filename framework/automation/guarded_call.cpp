@@ -13,7 +13,7 @@ try {
   // Before the plug-in object exists there is nothing to run the call; the host learns that
   // from the block instead of a jump through a null pointer.
   if (!handler)
-    services::RaiseText(L"Обработчик вызовов не зарегистрирован: объект модуля не создан.");
+    core::RaiseNoCallHandler();
   return handler(block, caller) ? 1 : 0;
 } catch (...) {
   block->SetExceptionFromCurrent();

@@ -36,17 +36,22 @@ VARTYPE ValueKind(const VARIANT& value);
 VARTYPE PlainVarType(const VARIANT& value);
 bool IsValueKind(const VARIANT& value, std::initializer_list<VARTYPE> kinds);
 
-// One step of the calling thread's message pump; true if a message was handled.
-bool ProcessMessages();
+// One step of the calling thread's message pump; true if a message was handled. A quit
+// request is left in the queue for the thread's own loop and ends the pumping (false).
+bool ProcessMessages() noexcept;
 // Handles every pending message.
-void ProcessAllMessages();
+void ProcessAllMessages() noexcept;
 // Pumps messages until the tick counter has advanced by the given milliseconds.
-void DelayMs(DWORD milliseconds);
+void DelayMs(DWORD milliseconds) noexcept;
 
 // The plug-in module's own path in long form, or (name_only) its bare file name without
 // folder and extension.
 std::wstring ModuleLongFileName(bool name_only);
+// Every component in its long form; the path unchanged when the system cannot convert it.
 std::wstring LongPathName(std::wstring_view path);
+// The rebuild that LongPathName falls back on where the system lacks the conversion: each
+// component's long name from a file search, walking up the folders. Declared for its tests.
+std::wstring LongPathNameBySearch(std::wstring_view path);
 
 // Trims and upper-cases; strip_braces removes the braces of a 38-character text, otherwise
 // a 36-character text gets them.

@@ -3,6 +3,8 @@
 
 #include <atomic>
 
+#include "framework/services/exceptions.h"
+
 namespace core {
 namespace {
 
@@ -15,5 +17,9 @@ std::atomic<CallHandler> registered_handler{nullptr};
 void RegisterCallHandler(CallHandler handler) noexcept { registered_handler.store(handler); }
 
 CallHandler RegisteredCallHandler() noexcept { return registered_handler.load(); }
+
+[[noreturn]] void RaiseNoCallHandler() {
+  services::RaiseText(L"Обработчик вызовов не зарегистрирован: объект модуля не создан.");
+}
 
 }  // namespace core

@@ -16,6 +16,8 @@ using CallHandler = bool (*)(automation::TParams* block, void* caller);
 
 void RegisterCallHandler(CallHandler handler) noexcept;
 CallHandler RegisteredCallHandler() noexcept;
+// What a call reports when no plug-in object has registered its handler (code 20000).
+[[noreturn]] void RaiseNoCallHandler();
 
 // The entry handed out by IPluginControl.GetCallEntry: a failure is recorded in the block
 // and then raised to the host as a structured exception (code 0xE0504C55).

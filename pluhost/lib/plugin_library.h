@@ -1,0 +1,63 @@
+// Loads a .plu and reaches it the way the equipment host does: Query, the guarded call
+// found from Query's value, PluginControl with its argument in EAX, the control interface.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "pluhost/lib/host_block.h"
+#include "pluhost/lib/host_interfaces.h"
+
+namespace pluhost {
+
+// What a call through the call entry ended with. A failure reaches the host as a
+// structured exception whose two arguments are the error code and the message.
+struct CallEntryOutcome {
+  bool raised = false;
+  DWORD exception_code = 0;
+  int32_t code = 0;
+  std::wstring message;
+  uint8_t result = 0;
+};
+
+class PluginLibrary {
+ public:
+  // Null with `error` set when the module does not load or lacks an export.
+  static std::unique_ptr<PluginLibrary> Load(const std::wstring& path, std::wstring& error);
+  ~PluginLibrary();
+  PluginLibrary(const PluginLibrary&) = delete;
+  PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+  const std::wstring& Path() const { return path_; }
+  HMODULE Module() const { return module_; }
+  int32_t QueryValue() const { return query_(); }
+  uintptr_t QueryAddress() const { return reinterpret_cast<uintptr_t>(query_); }
+  // Address of Query minus (value XOR key): where the host expects the guarded call.
+  uintptr_t GuardedCallAddress() const;
+  FARPROC Export(const char* name) const { return GetProcAddress(module_, name); }
+
+  // Calls PluginControl on the given variable, exactly as the host does.
+  void PluginControl(IUnknown** variable) const;
+  // The control interface obtained once through PluginControl (null when empty).
+  IPluginControl* Control() const { return control_; }
+
+  // Runs a block through the guarded call; the block carries the error fields back.
+  bool RunGuarded(HostBlock* block, void* caller = nullptr) const;
+  // Runs a block through the call entry from a worker thread that has COM initialised,
+  // catching the structured exception the call entry raises on failure.
+  static CallEntryOutcome RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller);
+
+ private:
+  PluginLibrary() = default;
+
+  std::wstring path_;
+  HMODULE module_ = nullptr;
+  QueryProc query_ = nullptr;
+  PluginControlProc plugin_control_ = nullptr;
+  IPluginControl* control_ = nullptr;
+};
+
+}  // namespace pluhost

@@ -1,0 +1,100 @@
+// Both plug-ins loaded as the host loads them: exports, Query, the guarded call, and the
+// control interface.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+#include "pluhost/lib/host_block.h"
+#include "pluhost/lib/plugin_library.h"
+
+namespace {
+
+std::wstring BesideThisProgram(const std::wstring& file) {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, n);
+  return dir.substr(0, dir.find_last_of(L'\\') + 1) + file;
+}
+
+// The names of the export directory, read from the loaded image.
+std::set<std::string> ExportNames(HMODULE module) {
+  auto base = reinterpret_cast<const BYTE*>(module);
+  auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  auto exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+  auto names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+  std::set<std::string> out;
+  for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+    out.insert(reinterpret_cast<const char*>(base + names[i]));
+  return out;
+}
+
+// Counts releases, so that a test sees PluginControl give up what the variable held.
+struct CountingUnknown : IUnknown {
+  LONG refs = 1;
+  HRESULT __stdcall QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG __stdcall AddRef() override { return ++refs; }
+  ULONG __stdcall Release() override { return --refs; }
+};
+
+class EntryPoints : public testing::TestWithParam<const wchar_t*> {
+ protected:
+  void SetUp() override {
+    std::wstring error;
+    lib_ = pluhost::PluginLibrary::Load(BesideThisProgram(GetParam()), error);
+    ASSERT_TRUE(lib_) << testing::PrintToString(error);
+  }
+  std::unique_ptr<pluhost::PluginLibrary> lib_;
+};
+
+TEST_P(EntryPoints, ExportsExactlyTheThreeUndecoratedNames) {
+  EXPECT_EQ(ExportNames(lib_->Module()),
+            (std::set<std::string>{"BeforeFreeLibrary", "PluginControl", "Query"}));
+}
+
+TEST_P(EntryPoints, QueryGivesTheMagicValueAndLocatesTheGuardedCall) {
+  EXPECT_EQ(static_cast<uint32_t>(lib_->QueryValue()), 54726439u);
+  EXPECT_EQ(lib_->QueryAddress() - lib_->GuardedCallAddress(), 212u);
+}
+
+TEST_P(EntryPoints, GuardedCallReportsTheMissingHandlerInTheBlock) {
+  pluhost::HostBlock* block = pluhost::NewCallBlock(L"Включить", pluhost::CallKind::kMethod);
+  block->Error = 1;  // the guarded call resets it before anything else
+  block->Code = 7;
+  EXPECT_FALSE(lib_->RunGuarded(block));
+  EXPECT_EQ(block->Error, 1);
+  EXPECT_EQ(block->Code, 20000);
+  ASSERT_EQ(block->Description.vt, VT_BSTR);
+  EXPECT_STREQ(block->Description.bstrVal,
+               L"Обработчик вызовов не зарегистрирован: объект модуля не создан.");
+  ASSERT_EQ(block->Source.vt, VT_BSTR);
+  EXPECT_STREQ(block->Source.bstrVal, L"Включить");
+  pluhost::DestroyBlock(block);
+
+  EXPECT_TRUE(lib_->RunGuarded(nullptr)) << "a null block is left alone";
+}
+
+TEST_P(EntryPoints, PluginControlReleasesTheOldInterfaceAndGivesTheEmptyOne) {
+  // The plug-in object comes with the dispatcher; until then the control interface is empty.
+  CountingUnknown old;
+  old.refs = 2;
+  IUnknown* variable = &old;
+  lib_->PluginControl(&variable);
+  EXPECT_EQ(old.refs, 1);
+  EXPECT_EQ(variable, nullptr);
+  lib_->PluginControl(&variable);
+  EXPECT_EQ(variable, nullptr);
+  EXPECT_EQ(lib_->Control(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPlugins, EntryPoints,
+                         testing::Values(L"termblank.plu", L"termdt930.plu"));
+
+}  // namespace
