@@ -6,6 +6,7 @@
 
 #include "framework/automation/host_string.h"
 #include "framework/automation/table_link.h"
+#include "framework/automation/value_table.h"
 #include "framework/win/scoped_bstr.h"
 #include "framework/win/scoped_variant.h"
 #include "framework/win/text.h"
@@ -96,12 +97,14 @@ void ExpectSameArray(SAFEARRAY* want, SAFEARRAY* got, const std::string& where) 
 }
 
 void ExpectSame(const VARIANT& want, const VARIANT& got, const std::string& where) {
-  if (want.vt & VT_ARRAY) {
-    if (SafeArrayGetDim(want.parray) == 2)
-      EXPECT_TRUE(got.vt == VT_DISPATCH || got.vt == want.vt) << where << " got " << got.vt;
-    else
-      EXPECT_EQ(got.vt, want.vt) << where;
-    ExpectSameArray(want.parray, ArrayOf(got), where);
+  // A two-dimensional array, stored plain or as a table object, comes back as a table.
+  if (want.vt == VT_DISPATCH || (want.vt & VT_ARRAY)) {
+    bool table = want.vt == VT_DISPATCH || SafeArrayGetDim(want.parray) == 2;
+    ASSERT_EQ(got.vt, table ? VARTYPE{VT_DISPATCH} : want.vt) << where;
+    if (table) {
+      EXPECT_TRUE(automation::IsValueTable(got)) << where;
+    }
+    ExpectSameArray(ArrayOf(want), ArrayOf(got), where);
     return;
   }
   ASSERT_EQ(got.vt, want.vt) << where;
@@ -147,6 +150,9 @@ TEST_F(TableStorageRoundTrip, KeepsEveryValueKind) {
   }
   auto inner = MakeTable(2, 1);
   Cell(inner.Get(), 1, 0) = win::ScopedVariant::FromText(L"внутри").Release();
+  win::ComPtr<automation::ISafeArray> table_object = automation::CreateValueTable();
+  ASSERT_EQ(table_object->SetBounds(1, 2), S_OK);
+  ASSERT_EQ(table_object->SetValue(0, 1, win::ScopedVariant::FromText(L"ячейка").Get()), S_OK);
 
   struct Case {
     std::string name;
@@ -187,7 +193,8 @@ TEST_F(TableStorageRoundTrip, KeepsEveryValueKind) {
   add("raw array", ArrayValue(std::move(raw_array), VT_I4));
   add("text array", ArrayValue(std::move(texts), VT_BSTR));
   add("three dimensions", ArrayValue(std::move(cube), VT_VARIANT));
-  add("nested table", ArrayValue(std::move(inner), VT_VARIANT));
+  add("nested array", ArrayValue(std::move(inner), VT_VARIANT));
+  add("nested table object", win::ScopedVariant::FromDispatch(table_object.Get()));
 
   // Three rows, so that both the row and the column order of the table are exercised.
   const LONG rows = 3;
@@ -358,4 +365,58 @@ TEST_F(TableStorageRoundTrip, SavingRefusesValuesThatWouldNotComeBack) {
     EXPECT_FALSE(Exists()) << "nothing is written";
   }
   EXPECT_EQ(object.refs_, 1u);
+}
+
+TEST_F(TableStorageRoundTrip, ThroughTheValueTableObject) {
+  using automation::ISafeArray;
+  auto failure_text = [] {
+    win::ComPtr<IErrorInfo> info;
+    win::ScopedBstr text;
+    if (GetErrorInfo(0, info.Put()) == S_OK && info) info->GetDescription(text.Put());
+    return win::WideToUtf8(text.Text());
+  };
+  win::ScopedBstr path(path_);
+  VARIANT_BOOL done = 0;
+  LONG rows = -1, columns = -1;
+
+  // Sized (0, 5): one row of storage behind it, which is what the file keeps.
+  win::ComPtr<ISafeArray> saved = automation::CreateValueTable();
+  ASSERT_EQ(saved->SetBounds(0, 5), S_OK);
+  ASSERT_EQ(saved->SaveToFile(path.Get(), &done), S_OK) << failure_text();
+  EXPECT_EQ(done, VARIANT_TRUE);
+  win::ComPtr<ISafeArray> loaded = automation::CreateValueTable();
+  ASSERT_EQ(loaded->LoadFromFile(path.Get(), &done), S_OK) << failure_text();
+  EXPECT_EQ(done, VARIANT_TRUE);
+  loaded->GetBounds(&rows, &columns);
+  EXPECT_EQ(rows, 1);
+  EXPECT_EQ(columns, 5);
+
+  // A failed load reports its message and leaves the table as it was.
+  WriteFileBytes(path_, {1, 2, 3});
+  EXPECT_EQ(loaded->LoadFromFile(path.Get(), &done), E_UNEXPECTED);
+  EXPECT_EQ(failure_text(), "Хранилище повреждено - неверный размер файла");
+  loaded->GetBounds(&rows, &columns);
+  EXPECT_EQ(rows, 1);
+  EXPECT_EQ(columns, 5);
+
+  // The raw stream: a 1 x 3 byte table that writes back the same bytes.
+  ASSERT_EQ(loaded->LoadFromFileAsStream(path.Get(), &done), S_OK) << failure_text();
+  EXPECT_EQ(done, VARIANT_TRUE);
+  loaded->GetBounds(&rows, &columns);
+  EXPECT_EQ(rows, 1);
+  EXPECT_EQ(columns, 3);
+  DeleteFileW(path_.c_str());
+  ASSERT_EQ(loaded->SaveToFileAsStream(path.Get(), &done), S_OK) << failure_text();
+  EXPECT_EQ(done, VARIANT_TRUE);
+  EXPECT_EQ(ReadFileBytes(path_), (Bytes{1, 2, 3}));
+  EXPECT_EQ(saved->SaveToFileAsStream(path.Get(), &done), S_OK);
+  EXPECT_EQ(done, VARIANT_FALSE) << "a table of variants has no element bytes";
+
+  // A table that holds itself would recurse without end.
+  win::ScopedVariant self = win::ScopedVariant::FromDispatch(saved.Get());
+  ASSERT_EQ(saved->SetBounds(1, 1), S_OK);
+  ASSERT_EQ(saved->SetValue(0, 0, self.Get()), S_OK);
+  EXPECT_EQ(saved->SaveToFile(path.Get(), &done), E_UNEXPECTED);
+  EXPECT_EQ(failure_text(), "Слишком глубокая вложенность значений");
+  saved->SetValue(0, 0, win::ScopedVariant().Get());  // breaks the cycle
 }
