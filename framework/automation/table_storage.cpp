@@ -571,13 +571,12 @@ bool LoadTableFromFile(std::wstring_view file_name, win::ScopedSafearray* conten
   stream.Seek(0);
   win::ScopedVariant value;
   ReadValue(stream, value.Ptr());
-  // The table adopts a copy of the loaded array, so the loaded object may go its own way.
+  // A stored two-dimensional array was read back as a value table object; the caller's
+  // table adopts a copy of its array, so the loaded object may go its own way.
   SAFEARRAY* loaded = nullptr;
   if (value.Type() == VT_DISPATCH && value.Get().pdispVal) {
     std::optional<TableContents> table = ContentsOfTable(value.Get().pdispVal);
     if (table) loaded = table->array;
-  } else if (value.Type() == (VT_ARRAY | VT_VARIANT)) {
-    loaded = value.Get().parray;
   }
   if (!IsTwoDimensionalVariants(loaded)) services::RaisePlain(kNotTable);
   win::ScopedSafearray copy;
