@@ -316,6 +316,8 @@ class PlainObject : public IDispatch {
 
 TEST_F(TableStorageRoundTrip, SavingRefusesValuesThatWouldNotComeBack) {
   PlainObject object;
+  SAFEARRAYBOUND two[1] = {{2, 0}};
+  win::ScopedSafearray interfaces = win::ScopedSafearray::Adopt(SafeArrayCreate(VT_UNKNOWN, 1, two));
   DECIMAL decimal{};
   decimal.Lo32 = 15;
   decimal.scale = 1;
@@ -347,6 +349,13 @@ TEST_F(TableStorageRoundTrip, SavingRefusesValuesThatWouldNotComeBack) {
       // No size is known for codes above 20.
       {"64-bit unsigned", [] { VARIANT v{}; v.vt = VT_UI8; v.ullVal = 5; return v; }()},
       {"machine integer", [] { VARIANT v{}; v.vt = VT_INT; v.intVal = 5; return v; }()},
+      {"array of interface references", [&] {
+         VARIANT v{};
+         v.vt = VT_ARRAY | VT_UNKNOWN;
+         v.parray = interfaces.Get();
+         return v;
+       }()},
+      {"array without an array", [] { VARIANT v{}; v.vt = VT_ARRAY | VT_VARIANT; return v; }()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
