@@ -1,5 +1,7 @@
 // Reading and writing the configuration documents through the XML helpers.
 #include "framework/config/documents.h"
+#include "framework/config/name_compare.h"
+#include "framework/config/prop_item.h"
 #include "framework/config/utilities.h"
 
 #include "framework/config/global_id.h"
@@ -32,11 +34,6 @@ bool IsDispatchValue(const VARIANT& value) {
 
 // Multi-line texts are stored on one line: CR LF becomes backslash and "n".
 std::wstring StoredForm(std::wstring_view text) { return EscapeText(text, true); }
-
-bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                        b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
-}
 
 // Elements named so (anywhere in the scope) with child nodes.
 bool HasElementWithChildren(XmlNode& scope, std::wstring_view name) {
@@ -117,7 +114,7 @@ std::optional<DocumentInput> OpenDocumentInput(const VARIANT& value, TextPrepara
 
 DeviceDocumentForm ReadDevice(XmlNode& scope, XmlNode start, DeviceDocumentTarget& target) {
   XmlNode device = std::move(start);
-  if (!device || !SameNameIgnoringCase(XmlNodeName(device), NodeName(kNodeDevice))) {
+  if (!device || !SameName(XmlNodeName(device), NodeName(kNodeDevice))) {
     device = SelectSingleNodeByTag(scope, kPathAnyDevice, L"");
     if (!device) return DeviceDocumentForm::kNotFound;
   }
@@ -198,13 +195,6 @@ XmlNode WriteDeviceListDocument(std::span<XmlNode> device_documents) {
     AppendChild(root, copy);
   }
   return document;
-}
-
-std::wstring HostTypeText(std::wstring_view type) {
-  if (SameNameIgnoringCase(type, L"Integer")) return L"Число";
-  if (SameNameIgnoringCase(type, L"Boolean")) return L"Boolean";
-  if (SameNameIgnoringCase(type, L"String")) return L"Строка";
-  return std::wstring();
 }
 
 XmlNode WriteModelParametersDocument(std::span<const ParameterDescription> parameters) {

@@ -101,9 +101,7 @@ struct ParameterDescription {
   std::wstring default_value;
   std::wstring hint;
 };
-// The type name the host is shown: "Integer" "Число", "Boolean" "Boolean", "String"
-// "Строка" (compared ignoring case); anything else the empty text.
-std::wstring HostTypeText(std::wstring_view type);
+
 // Root "Модель", child "Параметры", one "Параметр" per description; the read-only flag is
 // handed to the DOM as a boolean.
 XmlNode WriteModelParametersDocument(std::span<const ParameterDescription> parameters);

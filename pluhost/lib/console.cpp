@@ -8,14 +8,23 @@ namespace {
 
 void WriteUtf8(DWORD which, std::wstring_view text) {
   if (text.empty()) return;
+  HANDLE handle = GetStdHandle(which);
+  DWORD mode = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    // A terminal: Wine's console takes UTF-16 and writes it in the terminal's own encoding,
+    // whereas bytes would be read in the console's OEM code page.
+    DWORD written = 0;
+    WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return;
+  }
   int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
                               nullptr, nullptr);
   std::string bytes(n, '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n,
                       nullptr, nullptr);
-  // Raw bytes: under Wine the handle is the Linux terminal or pipe, which takes UTF-8 as is.
+  // A pipe or file: raw UTF-8 bytes, passed through to Linux unchanged.
   DWORD written = 0;
-  WriteFile(GetStdHandle(which), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 }  // namespace
