@@ -345,6 +345,10 @@ TEST(SafeArrayTable, SameOrNegativeBoundsChangeNothing) {
   table->__PSA(&after);
   EXPECT_EQ(after, before) << "no new array for the current counts";
   EXPECT_EQ(Bounds(table.Get()), std::make_pair(2L, 2L));
+
+  // 2^32 cells would wrap the system's element count.
+  EXPECT_EQ(table->SetBounds(65536, 65536), E_UNEXPECTED);
+  EXPECT_EQ(Bounds(table.Get()), std::make_pair(2L, 2L)) << "a failed sizing keeps the counts";
 }
 
 TEST(SafeArrayTable, ByReferenceValuesAreStoredAsTheirValue) {
