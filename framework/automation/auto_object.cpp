@@ -30,9 +30,7 @@ std::wstring UpperCased(std::wstring_view name) {
 
 win::ScopedVariant ConvertedArg(const VARIANT& value, VARTYPE type) {
   win::ScopedVariant out;
-  HRESULT hr = VariantChangeTypeEx(out.Ptr(), const_cast<VARIANT*>(&value), config::kModuleLcid,
-                                   VARIANT_NOUSEROVERRIDE, type);
-  if (FAILED(hr)) win::ThrowHresult(hr, L"SetArg");
+  if (!config::ChangeType(*out.Ptr(), value, type)) win::ThrowHresult(DISP_E_TYPEMISMATCH, L"SetArg");
   return out;
 }
 
