@@ -61,6 +61,8 @@ struct EntryJob {
   CallEntryProc entry;
   HostBlock* block;
   void* caller;
+  PluginLibrary::RaiseObserver at_raise;
+  void* context;
   DWORD thread_id = 0;
   CallEntryOutcome outcome;
 };
@@ -76,11 +78,14 @@ LONG CALLBACK CatchCallEntryException(EXCEPTION_POINTERS* info) {
   if (record->ExceptionCode != kCallEntryException) return EXCEPTION_CONTINUE_SEARCH;
   job->outcome.raised = true;
   job->outcome.exception_code = record->ExceptionCode;
+  job->outcome.exception_flags = record->ExceptionFlags;
+  job->outcome.argument_count = record->NumberParameters;
   if (record->NumberParameters >= 2) {
     job->outcome.code = static_cast<int32_t>(record->ExceptionInformation[0]);
     auto text = reinterpret_cast<const wchar_t*>(record->ExceptionInformation[1]);
     if (text) job->outcome.message = text;
   }
+  if (job->at_raise) job->at_raise(job->context);
   // The exception cannot be continued and nothing on the worker's stack needs unwinding:
   // the plug-in destroyed its objects before raising. Ending the thread is the catch.
   ExitThread(1);
@@ -96,9 +101,10 @@ DWORD WINAPI EntryWorker(void* param) {
 
 }  // namespace
 
-CallEntryOutcome PluginLibrary::RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller) {
+CallEntryOutcome PluginLibrary::RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller,
+                                             RaiseObserver at_raise, void* context) {
   std::lock_guard<std::mutex> lock(job_mutex);
-  EntryJob job{entry, block, caller};
+  EntryJob job{entry, block, caller, at_raise, context};
   void* handler = AddVectoredExceptionHandler(1, CatchCallEntryException);
   current_job = &job;
   HANDLE thread = CreateThread(nullptr, 0, EntryWorker, &job, CREATE_SUSPENDED, &job.thread_id);

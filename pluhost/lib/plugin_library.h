@@ -18,6 +18,8 @@ namespace pluhost {
 struct CallEntryOutcome {
   bool raised = false;
   DWORD exception_code = 0;
+  DWORD exception_flags = 0;
+  DWORD argument_count = 0;
   int32_t code = 0;
   std::wstring message;
   uint8_t result = 0;
@@ -47,8 +49,12 @@ class PluginLibrary {
   // Runs a block through the guarded call; the block carries the error fields back.
   bool RunGuarded(HostBlock* block, void* caller = nullptr) const;
   // Runs a block through the call entry from a worker thread that has COM initialised,
-  // catching the structured exception the call entry raises on failure.
-  static CallEntryOutcome RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller);
+  // catching the structured exception the call entry raises on failure. `at_raise`, when
+  // given, runs while that exception is being dispatched, on the worker, with `context`: it
+  // sees what a host's handler sees at that moment.
+  using RaiseObserver = void (*)(void* context);
+  static CallEntryOutcome RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller,
+                                       RaiseObserver at_raise = nullptr, void* context = nullptr);
 
  private:
   PluginLibrary() = default;
