@@ -5,42 +5,44 @@
 
 #include <mutex>
 
+#include "framework/win/scoped_bstr.h"
+
 namespace pluhost {
 
 std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::wstring& path, std::wstring& error) {
   std::unique_ptr<PluginLibrary> lib(new PluginLibrary());
   lib->path_ = path;
-  lib->module_ = LoadLibraryW(path.c_str());
+  lib->module_.Reset(LoadLibraryW(path.c_str()));
+  DWORD load_error = GetLastError();
   if (!lib->module_) {
-    error = L"cannot load " + path + L" (error " + std::to_wstring(GetLastError()) + L")";
+    error = L"cannot load " + path + L" (error " + std::to_wstring(load_error) + L")";
     return nullptr;
   }
-  lib->query_ = reinterpret_cast<QueryProc>(reinterpret_cast<void*>(GetProcAddress(lib->module_, "Query")));
+  // The file the system actually loaded, which a relative or searched path does not say.
+  wchar_t loaded[MAX_PATH];
+  DWORD n = GetModuleFileNameW(lib->module_.Get(), loaded, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) lib->path_.assign(loaded, n);
+  lib->query_ = reinterpret_cast<QueryProc>(reinterpret_cast<void*>(lib->Export("Query")));
   lib->plugin_control_ =
-      reinterpret_cast<PluginControlProc>(reinterpret_cast<void*>(GetProcAddress(lib->module_, "PluginControl")));
-  if (!lib->query_ || !lib->plugin_control_ || !GetProcAddress(lib->module_, "BeforeFreeLibrary")) {
+      reinterpret_cast<PluginControlProc>(reinterpret_cast<void*>(lib->Export("PluginControl")));
+  if (!lib->query_ || !lib->plugin_control_ || !lib->Export("BeforeFreeLibrary")) {
     error = path + L" lacks one of the exports Query, PluginControl, BeforeFreeLibrary";
     return nullptr;
   }
+  // PluginControl fills an interface variable that already holds one reference.
   IUnknown* control = nullptr;
   lib->PluginControl(&control);
-  if (control) {
-    IPluginControl* typed = nullptr;
-    if (SUCCEEDED(control->QueryInterface(kIidPluginControl, reinterpret_cast<void**>(&typed))))
-      lib->control_ = typed;
-    control->Release();
-  }
+  lib->control_ = win::ComPtr<IUnknown>::Adopt(control).As<IPluginControl>(kIidPluginControl);
   return lib;
 }
 
 PluginLibrary::~PluginLibrary() {
-  if (control_) control_->Release();
-  if (module_) {
-    using Proc = void (*)();
-    if (auto before = reinterpret_cast<Proc>(GetProcAddress(module_, "BeforeFreeLibrary")))
-      before();
-    FreeLibrary(module_);
-  }
+  // The host lets go of the control interface and announces the unload before it frees
+  // the library.
+  control_.Reset();
+  using Proc = void (*)();
+  if (auto before = reinterpret_cast<Proc>(reinterpret_cast<void*>(Export("BeforeFreeLibrary"))))
+    before();
 }
 
 uintptr_t PluginLibrary::GuardedCallAddress() const {
@@ -107,15 +109,23 @@ CallEntryOutcome PluginLibrary::RunCallEntry(CallEntryProc entry, HostBlock* blo
   EntryJob job{entry, block, caller, at_raise, context};
   void* handler = AddVectoredExceptionHandler(1, CatchCallEntryException);
   current_job = &job;
-  HANDLE thread = CreateThread(nullptr, 0, EntryWorker, &job, CREATE_SUSPENDED, &job.thread_id);
+  win::ScopedHandle thread(
+      CreateThread(nullptr, 0, EntryWorker, &job, CREATE_SUSPENDED, &job.thread_id));
   if (thread) {
-    ResumeThread(thread);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    ResumeThread(thread.Get());
+    WaitForSingleObject(thread.Get(), INFINITE);
   }
   current_job = nullptr;
   RemoveVectoredExceptionHandler(handler);
   return job.outcome;
+}
+
+std::wstring TakeErrorDescription() {
+  win::ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return {};
+  win::ScopedBstr text;
+  if (FAILED(info->GetDescription(text.Put()))) return {};
+  return text.Text();
 }
 
 }  // namespace pluhost

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "framework/win/com_ptr.h"
+#include "framework/win/scoped_handle.h"
 #include "pluhost/lib/host_block.h"
 #include "pluhost/lib/host_interfaces.h"
 
@@ -33,18 +35,19 @@ class PluginLibrary {
   PluginLibrary(const PluginLibrary&) = delete;
   PluginLibrary& operator=(const PluginLibrary&) = delete;
 
+  // The full path of the loaded file.
   const std::wstring& Path() const { return path_; }
-  HMODULE Module() const { return module_; }
+  HMODULE Module() const { return module_.Get(); }
   int32_t QueryValue() const { return query_(); }
   uintptr_t QueryAddress() const { return reinterpret_cast<uintptr_t>(query_); }
   // Address of Query minus (value XOR key): where the host expects the guarded call.
   uintptr_t GuardedCallAddress() const;
-  FARPROC Export(const char* name) const { return GetProcAddress(module_, name); }
+  FARPROC Export(const char* name) const { return GetProcAddress(module_.Get(), name); }
 
   // Calls PluginControl on the given variable, exactly as the host does.
   void PluginControl(IUnknown** variable) const;
   // The control interface obtained once through PluginControl (null when empty).
-  IPluginControl* Control() const { return control_; }
+  IPluginControl* Control() const { return control_.Get(); }
 
   // Runs a block through the guarded call; the block carries the error fields back.
   bool RunGuarded(HostBlock* block, void* caller = nullptr) const;
@@ -60,10 +63,15 @@ class PluginLibrary {
   PluginLibrary() = default;
 
   std::wstring path_;
-  HMODULE module_ = nullptr;
+  win::ScopedHmodule module_;
   QueryProc query_ = nullptr;
   PluginControlProc plugin_control_ = nullptr;
-  IPluginControl* control_ = nullptr;
+  win::ComPtr<IPluginControl> control_;
 };
+
+// The description in the calling thread's error-information object, where a failing
+// interface slot of the plug-in leaves its message; taking it empties the object. Empty when
+// there is none.
+std::wstring TakeErrorDescription();
 
 }  // namespace pluhost
