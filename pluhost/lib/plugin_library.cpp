@@ -3,9 +3,8 @@
 
 #include <ole2.h>
 
-#include <mutex>
-
 #include "framework/win/scoped_bstr.h"
+#include "pluhost/lib/seh_call.h"
 
 namespace pluhost {
 
@@ -57,67 +56,23 @@ bool PluginLibrary::RunGuarded(HostBlock* block, void* caller) const {
   return guarded(block, caller) != 0;
 }
 
-namespace {
-
-struct EntryJob {
-  CallEntryProc entry;
-  HostBlock* block;
-  void* caller;
-  PluginLibrary::RaiseObserver at_raise;
-  void* context;
-  DWORD thread_id = 0;
-  CallEntryOutcome outcome;
-};
-
-// One call entry job at a time: the exception handler finds its job here.
-std::mutex job_mutex;
-EntryJob* current_job = nullptr;
-
-LONG CALLBACK CatchCallEntryException(EXCEPTION_POINTERS* info) {
-  EntryJob* job = current_job;
-  if (!job || GetCurrentThreadId() != job->thread_id) return EXCEPTION_CONTINUE_SEARCH;
-  const EXCEPTION_RECORD* record = info->ExceptionRecord;
-  if (record->ExceptionCode != kCallEntryException) return EXCEPTION_CONTINUE_SEARCH;
-  job->outcome.raised = true;
-  job->outcome.exception_code = record->ExceptionCode;
-  job->outcome.exception_flags = record->ExceptionFlags;
-  job->outcome.argument_count = record->NumberParameters;
-  if (record->NumberParameters >= 2) {
-    job->outcome.code = static_cast<int32_t>(record->ExceptionInformation[0]);
-    auto text = reinterpret_cast<const wchar_t*>(record->ExceptionInformation[1]);
-    if (text) job->outcome.message = text;
-  }
-  if (job->at_raise) job->at_raise(job->context);
-  // The exception cannot be continued and nothing on the worker's stack needs unwinding:
-  // the plug-in destroyed its objects before raising. Ending the thread is the catch.
-  ExitThread(1);
-}
-
-DWORD WINAPI EntryWorker(void* param) {
-  auto* job = static_cast<EntryJob*>(param);
-  OleInitialize(nullptr);
-  job->outcome.result = job->entry(job->block, job->caller);
-  OleUninitialize();
-  return 0;
-}
-
-}  // namespace
-
 CallEntryOutcome PluginLibrary::RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller,
                                              RaiseObserver at_raise, void* context) {
-  std::lock_guard<std::mutex> lock(job_mutex);
-  EntryJob job{entry, block, caller, at_raise, context};
-  void* handler = AddVectoredExceptionHandler(1, CatchCallEntryException);
-  current_job = &job;
-  win::ScopedHandle thread(
-      CreateThread(nullptr, 0, EntryWorker, &job, CREATE_SUSPENDED, &job.thread_id));
-  if (thread) {
-    ResumeThread(thread.Get());
-    WaitForSingleObject(thread.Get(), INFINITE);
+  CallEntryOutcome outcome;
+  CaughtException caught;
+  outcome.raised = CallCatching(entry, block, caller, kCallEntryException, outcome.result, caught,
+                                at_raise, context);
+  if (!outcome.raised) return outcome;
+  outcome.exception_code = caught.code;
+  outcome.exception_flags = caught.flags;
+  outcome.argument_count = caught.argument_count;
+  if (caught.argument_count >= 2) {
+    outcome.code = static_cast<int32_t>(caught.arguments[0]);
+    // Read after the unwind: the module keeps the message until the thread's next failure.
+    auto text = reinterpret_cast<const wchar_t*>(caught.arguments[1]);
+    if (text) outcome.message = text;
   }
-  current_job = nullptr;
-  RemoveVectoredExceptionHandler(handler);
-  return job.outcome;
+  return outcome;
 }
 
 std::wstring TakeErrorDescription() {

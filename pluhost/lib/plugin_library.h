@@ -51,10 +51,10 @@ class PluginLibrary {
 
   // Runs a block through the guarded call; the block carries the error fields back.
   bool RunGuarded(HostBlock* block, void* caller = nullptr) const;
-  // Runs a block through the call entry from a worker thread that has COM initialised,
-  // catching the structured exception the call entry raises on failure. `at_raise`, when
-  // given, runs while that exception is being dispatched, on the worker, with `context`: it
-  // sees what a host's handler sees at that moment.
+  // Runs a block through the call entry on this thread (which, as the host's threads do, has
+  // COM initialised), catching the structured exception that the call entry raises on
+  // failure. `at_raise`, when given, runs while that exception is being dispatched, with
+  // `context`: it sees what a host's handler sees at that moment.
   using RaiseObserver = void (*)(void* context);
   static CallEntryOutcome RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller,
                                        RaiseObserver at_raise = nullptr, void* context = nullptr);

@@ -11,6 +11,7 @@
 #include "framework/services/exceptions.h"
 #include "framework/win/com_ptr.h"
 #include "framework/win/scoped_bstr.h"
+#include "framework/win/scoped_handle.h"
 #include "pluhost/lib/host_block.h"
 #include "pluhost/lib/plugin_library.h"
 
@@ -166,6 +167,32 @@ TEST(CallEntry, EveryObjectOfTheCallIsGoneWhenTheStructuredExceptionIsRaised) {
   EXPECT_EQ(outcome.message, L"отслеживаемый сбой");
   EXPECT_EQ(alive_at_raise, 0);
   pluhost::DestroyBlock(block);
+}
+
+std::wstring BesideTestProgram(const wchar_t* file) {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, n);
+  return dir.substr(0, dir.find_last_of(L'\\') + 1) + file;
+}
+
+TEST(CallEntry, AFailedCallLeavesNoHoldOnTheModule) {
+  // A thread-local object with a destructor makes the runtime pin its module until the thread
+  // ends: the host's FreeLibrary would then leave the plug-in loaded, plug-in object and all.
+  win::ScopedHmodule probe(LoadLibraryW(BesideTestProgram(L"call_entry_probe.dll").c_str()));
+  ASSERT_TRUE(probe);
+  using Getter = void* (*)();
+  auto get_entry = reinterpret_cast<Getter>(
+      reinterpret_cast<void*>(GetProcAddress(probe.Get(), "ProbeCallEntry")));
+  ASSERT_NE(get_entry, nullptr);
+  pluhost::HostBlock* block = pluhost::NewCallBlock(L"Гудок", pluhost::CallKind::kMethod);
+  pluhost::CallEntryOutcome outcome = pluhost::PluginLibrary::RunCallEntry(
+      reinterpret_cast<pluhost::CallEntryProc>(get_entry()), block, nullptr);
+  pluhost::DestroyBlock(block);
+  EXPECT_TRUE(outcome.raised);
+  EXPECT_EQ(outcome.message, L"Обработчик вызовов не зарегистрирован: объект модуля не создан.");
+  probe.Reset();
+  EXPECT_EQ(GetModuleHandleW(L"call_entry_probe.dll"), nullptr);
 }
 
 }  // namespace
