@@ -16,7 +16,10 @@ class ModelDeviceOperations {
  public:
   // Each takes the document as the host sent it (text or DOM object) and the index of the
   // model that asks, and sets `device` to the device's IPluDevice with a reference for the
-  // caller, or leaves it null. `device` is null on entry. Failures raise.
+  // caller, or leaves it null. `device` is null on entry. Failures raise; a device that
+  // the operation appended or inserted before the failure is taken out of the list again,
+  // so a document that fails half-way (an invalid GUID, a DOM error) leaves no half-read
+  // device behind. The caller drops whatever `device` holds when the operation raises.
   //
   // Open: the device with the document's "Код" made on the list's thread, or a new one; the
   // document is read into it.
