@@ -158,6 +158,23 @@ TEST_F(DevicesListTest, DevicesOfAnotherThreadGoWhenItsCallEnds) {
   EXPECT_EQ(list.GetDevice(0), own);
 }
 
+TEST_F(DevicesListTest, DeviceListDocumentUpdatesKnownDevicesAndAddsNewOnes) {
+  win::ScopedVariant first = win::ScopedVariant::FromText(kDocument);
+  list.AddDevice(*first.Ptr(), false);
+  win::ScopedVariant document = win::ScopedVariant::FromText(
+      L"<Система><Оборудование>"
+      L"<Устройство Код=\"{11111111-2222-3333-4444-555555555555}\" Наименование=\"Новое\"/>"
+      L"<Устройство Код=\"{22222222-2222-3333-4444-555555555555}\" Наименование=\"Второе\"/>"
+      L"<Устройство Код=\"{33333333-2222-3333-4444-555555555555}\" КодМодели=\"нет\"/>"
+      L"</Оборудование></Система>");
+  EXPECT_THROW(list.LoadDevicesFromXml(document.Get()), services::Exception);
+  ASSERT_EQ(list.Count(), 2) << "the failing element's new device goes, the ones before stay";
+  EXPECT_EQ(list.GetDevice(0)->DeviceName, L"Новое");
+  EXPECT_EQ(list.GetDevice(1)->DeviceName, L"Второе");
+  win::ScopedVariant number = win::ScopedVariant::FromInt(1);
+  EXPECT_EQ(list.LoadDevicesFromXml(number.Get()), 0);
+}
+
 win::ComPtr<IPluDevice> AsDevice(IUnknown* unknown) {
   win::ComPtr<IPluDevice> device;
   if (unknown) unknown->QueryInterface(automation::kIidPluDevice, device.PutVoid());
