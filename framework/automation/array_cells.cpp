@@ -61,9 +61,8 @@ void WriteCell(SAFEARRAY* array, LONG* indices, const VARIANT& value) {
   } else {
     if (!FitsVariant(type)) RaiseElementType(type);
     win::ScopedVariant converted;
-    hr = VariantChangeTypeEx(converted.Ptr(), const_cast<VARIANT*>(&value), config::kModuleLcid,
-                             VARIANT_NOUSEROVERRIDE, type);
-    if (FAILED(hr)) win::ThrowHresult(hr, L"VariantChangeTypeEx");
+    if (!config::ChangeType(*converted.Ptr(), value, type))
+      win::ThrowHresult(DISP_E_TYPEMISMATCH, L"SafeArrayPutElement");
     VARIANT& v = *converted.Ptr();
     // Strings and interfaces are passed as themselves, everything else by address; the
     // array stores its own copy either way.

@@ -3,8 +3,10 @@
 
 #include <memory>
 
+#include "framework/automation/argument_values.h"
 #include "framework/automation/params.h"
 #include "framework/config/formats.h"
+#include "framework/config/name_compare.h"
 #include "framework/services/error_boundary.h"
 #include "framework/services/exceptions.h"
 #include "framework/win/hresult_error.h"
@@ -14,31 +16,12 @@ namespace automation {
 
 namespace {
 
-// Case-insensitive comparison under the user's locale, as names of members are matched.
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                        b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
 std::wstring UpperCased(std::wstring_view name) {
   if (name.empty()) return std::wstring();
   std::wstring out(name);
   LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, name.data(), static_cast<int>(name.size()),
                out.data(), static_cast<int>(out.size()));
   return out;
-}
-
-win::ScopedVariant ConvertedArg(const VARIANT& value, VARTYPE type) {
-  win::ScopedVariant out;
-  HRESULT hr = VariantChangeTypeEx(out.Ptr(), const_cast<VARIANT*>(&value), config::kModuleLcid,
-                                   VARIANT_NOUSEROVERRIDE, type);
-  if (FAILED(hr)) win::ThrowHresult(hr, L"SetArg");
-  return out;
-}
-
-[[noreturn]] void RaiseArgIndex(const wchar_t* operation, int index, int count) {
-  services::RaiseText(std::wstring(L"Неверный индекс (") + operation + L") Index=" +
-                      std::to_wstring(index) + L" Count=" + std::to_wstring(count));
 }
 
 std::wstring NotFoundText(const std::wstring& name, WORD flags) {
@@ -131,7 +114,7 @@ int TBaseAutoObject::ArgCount(const DISPPARAMS* args) {
 
 win::ScopedVariant TBaseAutoObject::GetArg(const DISPPARAMS* args, int index) {
   int count = ArgCount(args);
-  if (index < 0 || index >= count) RaiseArgIndex(L"Get", index, count);
+  if (index < 0 || index >= count) RaiseIndexError(L"Get", index, count);
   const VARIANT& arg = args->rgvarg[count - 1 - index];
   if (arg.vt == (VT_VARIANT | VT_BYREF)) {
     if (!arg.pvarVal) return win::ScopedVariant();
@@ -142,33 +125,10 @@ win::ScopedVariant TBaseAutoObject::GetArg(const DISPPARAMS* args, int index) {
 
 void TBaseAutoObject::SetArg(DISPPARAMS* args, int index, const VARIANT& value) {
   int count = ArgCount(args);
-  if (index < 0 || index >= count) RaiseArgIndex(L"Set", index, count);
+  if (index < 0 || index >= count) RaiseIndexError(L"Set", index, count);
   VARIANT& arg = args->rgvarg[count - 1 - index];
-  if (!(arg.vt & VT_BYREF)) return;
-  if (!arg.byref) services::RaisePlain(L"Неподдерживаемый тип параметра.");
-  switch (arg.vt & ~VT_BYREF) {
-    case VT_VARIANT: {
-      win::ScopedVariant copy = win::ScopedVariant::CopyOf(value);
-      VariantClear(arg.pvarVal);
-      *arg.pvarVal = copy.Release();
-      break;
-    }
-    case VT_I4:
-      *arg.plVal = ConvertedArg(value, VT_I4).Get().lVal;
-      break;
-    case VT_R8:
-      *arg.pdblVal = ConvertedArg(value, VT_R8).Get().dblVal;
-      break;
-    case VT_BSTR: {
-      win::ScopedVariant text = ConvertedArg(value, VT_BSTR);
-      // An in-out text argument: the callee frees the old string when it replaces it.
-      win::ScopedBstr old = win::ScopedBstr::Adopt(*arg.pbstrVal);
-      *arg.pbstrVal = text.Release().bstrVal;
-      break;
-    }
-    default:
-      services::RaisePlain(L"Неподдерживаемый тип параметра.");
-  }
+  if (!WriteThroughReference(arg, value, L"SetArg"))
+    services::RaisePlain(L"Неподдерживаемый тип параметра.");
 }
 
 HRESULT TBaseAutoObject::GetTypeInfoCount(UINT* count) noexcept {
@@ -193,7 +153,7 @@ HRESULT TBaseAutoObject::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids)
   std::wstring_view name = names[0] ? names[0] : L"";
   if (direct_) {
     for (size_t i = 0; i < members_.size(); ++i) {
-      if (SameName(name, members_[i].Name)) {
+      if (config::SameName(name, members_[i].Name)) {
         ids[0] = static_cast<DISPID>(i);
         return S_OK;
       }
@@ -202,7 +162,7 @@ HRESULT TBaseAutoObject::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids)
     return E_NOTIMPL;
   }
   for (size_t i = 0; i < name_list_.size(); ++i) {
-    if (SameName(name, name_list_[i])) {
+    if (config::SameName(name, name_list_[i])) {
       ids[0] = static_cast<DISPID>(i);
       return S_OK;
     }

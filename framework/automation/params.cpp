@@ -6,8 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "framework/automation/argument_values.h"
 #include "framework/automation/host_string.h"
-#include "framework/config/formats.h"
 #include "framework/services/error_boundary.h"
 #include "framework/services/exceptions.h"
 #include "framework/win/hresult_error.h"
@@ -16,46 +16,6 @@
 #include "framework/win/text.h"
 
 namespace automation {
-namespace {
-
-// Empties one stored value. An 8-bit host string belongs to the host: it is dropped, never
-// freed.
-void EmptyValue(VARIANT& value) noexcept {
-  if (value.vt == kVtHostString) {
-    VariantInit(&value);
-    return;
-  }
-  win::ScopedVariant::Adopt(value);  // frees it
-  VariantInit(&value);
-}
-
-// A copy that the module may own and convert: the 8-bit host string becomes a BSTR, since
-// the OLE routines do not know its type and a raw copy would share the host's string.
-win::ScopedVariant OwnedCopy(const VARIANT& value) {
-  if (value.vt == kVtHostString)
-    return win::ScopedVariant::FromText(HostStringText(value.pcVal));
-  return win::ScopedVariant::CopyOf(value);
-}
-
-// The value converted under the module's number formats ("2,5" is two and a half). Without
-// VARIANT_NOUSEROVERRIDE a user whose locale is Russian but whose decimal separator is "."
-// would get the user's separator instead of the module's.
-win::ScopedVariant Converted(const VARIANT& value, VARTYPE type) {
-  win::ScopedVariant source = OwnedCopy(value);
-  win::ScopedVariant out;
-  HRESULT hr = VariantChangeTypeEx(out.Ptr(), const_cast<VARIANT*>(&source.Get()),
-                                   config::kModuleLcid, VARIANT_NOUSEROVERRIDE, type);
-  if (FAILED(hr)) win::ThrowHresult(hr, L"TParams.Set");
-  return out;
-}
-
-[[noreturn]] void RaiseIndexError(const wchar_t* operation, int index, int count) {
-  services::RaiseText(std::wstring(L"Неверный индекс (") + operation +
-                      L") Index=" + std::to_wstring(index) +
-                      L" Count=" + std::to_wstring(count));
-}
-
-}  // namespace
 
 void TParams::CreateStorage() {
   if (Storage) return;
@@ -107,31 +67,8 @@ void TParams::Set(int i, const VARIANT& value) {
     return;
   }
   // Attached: the caller sees only what is written through its references.
-  if (!(target.vt & VT_BYREF)) return;
-  switch (target.vt & 0x3FFF) {
-    case VT_I4:
-      *target.plVal = Converted(value, VT_I4).Get().lVal;
-      break;
-    case VT_R8:
-      *target.pdblVal = Converted(value, VT_R8).Get().dblVal;
-      break;
-    case VT_BSTR: {
-      win::ScopedVariant text = Converted(value, VT_BSTR);
-      // The caller's old text is an OLE string handed over by reference: replacing it
-      // frees it, as an in-out BSTR argument requires.
-      win::ScopedBstr old = win::ScopedBstr::Adopt(*target.pbstrVal);
-      *target.pbstrVal = text.Release().bstrVal;
-      break;
-    }
-    case VT_VARIANT: {
-      win::ScopedVariant copy = OwnedCopy(value);
-      EmptyValue(*target.pvarVal);
-      *target.pvarVal = copy.Release();
-      break;
-    }
-    default:
-      services::RaiseText(L"Неподдерживаемый тип параметра.");
-  }
+  if (!WriteThroughReference(target, value, L"TParams.Set"))
+    services::RaiseText(L"Неподдерживаемый тип параметра.");
 }
 
 void TParams::Add(const VARIANT& value) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "framework/automation/argument_values.h"
 #include "framework/automation/host_string.h"
 #include "framework/automation/params.h"
 #include "framework/win/com_ptr.h"
@@ -35,11 +36,6 @@ const ClassTable kClassTable = {kClassName, {}, &DestroyOwnBlock, nullptr};
 
 const void* OwnClassRef() { return &kClassTable.first_slot; }
 
-void DropValue(VARIANT& value) noexcept {
-  if (value.vt != kVtHostString) win::ScopedVariant::Adopt(value);
-  VariantInit(&value);
-}
-
 // Everything in a block of the module's class was allocated by the module, except what the
 // host put in attached storage, which stays the caller's.
 void __attribute__((regparm(2))) DestroyOwnBlock(void* object, int32_t /*flag*/) {
@@ -47,13 +43,13 @@ void __attribute__((regparm(2))) DestroyOwnBlock(void* object, int32_t /*flag*/)
   DestroyParams(block->Next);
   block->Next = nullptr;
   if (block->OwnsStorage && block->Storage) {
-    for (UINT i = 0; i < block->Storage->cArgs; ++i) DropValue(block->Storage->rgvarg[i]);
+    for (UINT i = 0; i < block->Storage->cArgs; ++i) EmptyValue(block->Storage->rgvarg[i]);
     CoTaskMemFree(block->Storage->rgvarg);
     CoTaskMemFree(block->Storage);
   }
   block->Storage = nullptr;
-  DropValue(block->Source);
-  DropValue(block->Description);
+  EmptyValue(block->Source);
+  EmptyValue(block->Description);
   // The module's blocks hold a reference to the event support they carry.
   win::ComPtr<IUnknown>::Adopt(block->EventSupport);
   block->EventSupport = nullptr;

@@ -2,6 +2,7 @@
 #include "framework/automation/safe_array.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "framework/automation/array_cells.h"
 #include "framework/automation/value_table_files.h"
@@ -17,23 +18,24 @@ namespace automation {
 
 namespace {
 
-LONG IntOf(const VARIANT& value) {
+win::ScopedVariant Converted(const VARIANT& value, VARTYPE type) {
   win::ScopedVariant out;
-  HRESULT hr = VariantChangeTypeEx(out.Ptr(), const_cast<VARIANT*>(&value), config::kModuleLcid,
-                                   VARIANT_NOUSEROVERRIDE, VT_I4);
-  if (FAILED(hr)) win::ThrowHresult(hr, L"VariantChangeTypeEx");
-  return out.Get().lVal;
+  if (!config::ChangeType(*out.Ptr(), value, type))
+    win::ThrowHresult(DISP_E_TYPEMISMATCH, L"TSafeArray");
+  return out;
 }
 
+LONG IntOf(const VARIANT& value) { return Converted(value, VT_I4).Get().lVal; }
+
 std::wstring TextOf(const VARIANT& value) {
-  win::ScopedVariant out;
-  HRESULT hr = VariantChangeTypeEx(out.Ptr(), const_cast<VARIANT*>(&value), config::kModuleLcid,
-                                   VARIANT_NOUSEROVERRIDE, VT_BSTR);
-  if (FAILED(hr)) win::ThrowHresult(hr, L"VariantChangeTypeEx");
-  return win::BstrText(out.Get().bstrVal);
+  return win::BstrText(Converted(value, VT_BSTR).Get().bstrVal);
 }
 
 win::ScopedSafearray NewVariantTable(LONG rows, LONG columns) {
+  // The system's element count is 32 bits wide and may wrap: a table whose storage cannot
+  // be addressed is refused before it is made, not allocated short.
+  uint64_t cells = uint64_t(std::max(rows, 1L)) * uint64_t(std::max(columns, 1L));
+  if (cells > 0x7FFFFFFFull / sizeof(VARIANT)) win::ThrowHresult(E_OUTOFMEMORY, L"SetBounds");
   SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(std::max(rows, 1L)), 0},
                               {static_cast<ULONG>(std::max(columns, 1L)), 0}};
   return win::ScopedSafearray::CreateVariants(2, bounds);

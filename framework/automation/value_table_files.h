@@ -1,5 +1,5 @@
 // The four file operations of a value table, which the table's slots and by-name members
-// forward to. The storage file code provides them; until it is linked in, each one fails.
+// forward to; they hand the table's array to the storage file code (table_storage.h).
 #pragma once
 
 #include <string_view>

@@ -8,6 +8,7 @@
 #include "framework/automation/value_table.h"
 #include "framework/services/exceptions.h"
 #include "framework/win/scoped_bstr.h"
+#include "framework/win/scoped_handle.h"
 #include "framework/win/scoped_safearray.h"
 #include "tests/unit/automation/safe_array_dispatch.h"
 
@@ -156,7 +157,6 @@ TEST(SafeArraySlots, AtTheirPositions) {
   using SetPsaFn = HRESULT(__stdcall*)(ISafeArray*, SAFEARRAY*);
   using SetPsaTypeFn = HRESULT(__stdcall*)(ISafeArray*, SAFEARRAY*, LONG);
   using BoundsFn = HRESULT(__stdcall*)(ISafeArray*, LONG*, LONG*);
-  using FileFn = HRESULT(__stdcall*)(ISafeArray*, BSTR, VARIANT_BOOL*);
   using GetValueFn = HRESULT(__stdcall*)(ISafeArray*, LONG, LONG, VARIANT*);
 
   ISafeArray* t = table.Get();
@@ -187,17 +187,78 @@ TEST(SafeArraySlots, AtTheirPositions) {
   EXPECT_EQ(value, VT_UI1);
   EXPECT_EQ(Bounds(t), std::make_pair(1L, 3L));
 
-  // Slots 15-18 take a file name; without the storage file linked in they report failure
-  // the way every slot does.
-  win::ScopedBstr name(L"missing-table-file");
-  for (int n = 15; n <= 18; ++n) {
-    VARIANT_BOOL done = 1;
-    HRESULT hr = reinterpret_cast<FileFn>(slot(n))(t, name.Get(), &done);
-    EXPECT_TRUE(hr == S_OK || hr == E_UNEXPECTED) << n << " " << std::hex << hr;
-    if (hr == E_UNEXPECTED) {
-      EXPECT_EQ(testing_dispatch::TakeErrorInfo().second, L"AddIn.SafeArray");
-    }
+}
+
+namespace {
+
+// A file name in the temporary folder, removed when the test ends.
+class TempFile {
+ public:
+  explicit TempFile(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    path_ = std::wstring(folder) + name;
+    DeleteFileW(path_.c_str());
   }
+  ~TempFile() { DeleteFileW(path_.c_str()); }
+  const std::wstring& Path() const { return path_; }
+  bool Exists() const { return GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+ private:
+  std::wstring path_;
+};
+
+}  // namespace
+
+TEST(SafeArraySlots, FileOperationsAtTheirPositions) {
+  using FileFn = HRESULT(__stdcall*)(ISafeArray*, BSTR, VARIANT_BOOL*);
+  win::ComPtr<ISafeArray> table = Table(2, 1);
+  table->SetValue(1, 0, Int(5));
+  void** slots = *reinterpret_cast<void***>(table.Get());
+  auto call = [&](int slot, const std::wstring& path) {
+    win::ScopedBstr name(path);
+    VARIANT_BOOL done = 7;
+    EXPECT_EQ(reinterpret_cast<FileFn>(slots[slot])(table.Get(), name.Get(), &done), S_OK) << slot;
+    return done;
+  };
+  TempFile stored(L"safe_array_slots.tbl");
+  TempFile missing(L"safe_array_slots_missing.bin");
+  TempFile raw(L"safe_array_slots_raw.bin");
+  EXPECT_EQ(call(15, stored.Path()), VARIANT_TRUE);
+  EXPECT_TRUE(stored.Exists());
+  table->SetBounds(1, 1);
+  EXPECT_EQ(call(16, stored.Path()), VARIANT_TRUE);
+  EXPECT_EQ(Bounds(table.Get()), std::make_pair(2L, 1L));
+  EXPECT_EQ(CellInt(table.Get(), 1, 0), 5);
+  EXPECT_EQ(call(17, missing.Path()), VARIANT_FALSE);
+  EXPECT_EQ(call(18, raw.Path()), VARIANT_FALSE) << "a table of variants is no byte stream";
+  EXPECT_FALSE(raw.Exists());
+}
+
+TEST(SafeArrayByName, FileMembersReachTheStorageFile) {
+  win::ComPtr<ISafeArray> table = Table(1, 2);
+  win::ScopedVariant text = win::ScopedVariant::FromText(L"ab");
+  table->SetValue(0, 1, text.Get());
+  TempFile file(L"safe_array_by_name.tbl");
+  win::ScopedVariant name = win::ScopedVariant::FromText(file.Path());
+  Outcome saved = Invoke(table.Get(), L"SaveToFile", DISPATCH_METHOD, {name.Get()});
+  ASSERT_EQ(saved.hr, S_OK) << saved.description;
+  EXPECT_TRUE(saved.result.IsEmpty()) << "no result by name";
+
+  win::ComPtr<ISafeArray> loaded = automation::CreateValueTable();
+  ASSERT_EQ(Invoke(loaded.Get(), L"loadfromfile", DISPATCH_METHOD, {name.Get()}).hr, S_OK);
+  EXPECT_EQ(Bounds(loaded.Get()), std::make_pair(1L, 2L));
+
+  // A damaged file fails the call with the storage file's own text.
+  {
+    win::ScopedFileHandle empty(
+        CreateFileW(file.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(empty);
+  }
+  Outcome broken = Invoke(loaded.Get(), L"LoadFromFile", DISPATCH_METHOD, {name.Get()});
+  EXPECT_EQ(broken.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(broken.description, L"Хранилище повреждено - неверный размер файла");
+  EXPECT_EQ(Bounds(loaded.Get()), std::make_pair(1L, 2L)) << "a failed load keeps the contents";
 }
 
 TEST(SafeArrayTable, NewTableIsEmpty) {
@@ -284,6 +345,10 @@ TEST(SafeArrayTable, SameOrNegativeBoundsChangeNothing) {
   table->__PSA(&after);
   EXPECT_EQ(after, before) << "no new array for the current counts";
   EXPECT_EQ(Bounds(table.Get()), std::make_pair(2L, 2L));
+
+  // 2^32 cells would wrap the system's element count.
+  EXPECT_EQ(table->SetBounds(65536, 65536), E_UNEXPECTED);
+  EXPECT_EQ(Bounds(table.Get()), std::make_pair(2L, 2L)) << "a failed sizing keeps the counts";
 }
 
 TEST(SafeArrayTable, ByReferenceValuesAreStoredAsTheirValue) {
