@@ -6,6 +6,8 @@
 namespace pluhost {
 namespace {
 
+constexpr int64_t kMaxCells = 1 << 24;
+
 const wchar_t kOutOfBounds[] = L"Номер элемента массива за пределами границ.";
 
 enum MemberId : DISPID { kGetBounds = 0, kSetBounds, kGetValue, kSetValue, kRowCount, kColCount };
@@ -101,6 +103,9 @@ class ValueTable final : public IDispatch {
         if (n != 2) return DISP_E_BADPARAMCOUNT;
         int32_t rows = 0, cols = 0;
         if (!ToInt(arg(0), rows) || !ToInt(arg(1), cols)) return DISP_E_TYPEMISMATCH;
+        // A size the host cannot hold is refused; letting the allocation fail would throw
+        // through Invoke into the caller's code.
+        if (static_cast<int64_t>(rows) * cols > kMaxCells) return Fail(info, L"Недостаточно памяти для таблицы");
         Resize(rows, cols);
         return S_OK;
       }

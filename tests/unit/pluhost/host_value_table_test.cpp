@@ -71,6 +71,9 @@ TEST(HostValueTable, KeepsCellsWhenGrowingAndShrinking) {
   // Negative counts change nothing.
   t.Call(L"SetBounds", {I4(-1), I4(2)});
   EXPECT_EQ(t.Bounds(), std::make_pair(5, 4));
+  // A size beyond what the host can hold is refused and the table stays as it was.
+  EXPECT_EQ(t.Call(L"SetBounds", {I4(100000), I4(100000)}), DISP_E_EXCEPTION);
+  EXPECT_EQ(t.Bounds(), std::make_pair(5, 4));
   t.Call(L"SetBounds", {I4(1), I4(1)});
   ASSERT_TRUE(ReadTable(t.object, cells));
   ASSERT_EQ(cells.size(), 1u);
