@@ -9,6 +9,10 @@
 #include <vector>
 
 #include "pluhost/lib/console.h"
+#include "pluhost/lib/host_arguments.h"
+#include "pluhost/lib/host_csv.h"
+#include "pluhost/lib/host_script.h"
+#include "pluhost/lib/host_session.h"
 #include "pluhost/lib/host_block.h"
 #include "pluhost/lib/plugin_library.h"
 
@@ -22,17 +26,9 @@ const wchar_t kUsage[] =
     L"                                                   run one named call through the\n"
     L"                                                   guarded call; kind 1 call, 2 read,\n"
     L"                                                   3 assign; arguments i:<integer>,\n"
-    L"                                                   d:<number>, s:<text> or plain text";
-
-// Linux paths name files on Wine's Z: drive.
-std::wstring WindowsPath(std::wstring path) {
-  if (!path.empty() && path[0] == L'/') {
-    for (auto& c : path)
-      if (c == L'/') c = L'\\';
-    path = L"Z:" + path;
-  }
-  return path;
-}
+    L"                                                   d:<number>, s:<text>, file:<path>,\n"
+    L"                                                   csv:<path> or plain text\n"
+    L"       pluhost <module.plu> script <file>          run a file of calls in one session";
 
 std::wstring Hex(uintptr_t value) {
   wchar_t buffer[16];
@@ -66,59 +62,44 @@ void Describe(const PluginLibrary& lib) {
   }
 }
 
-VARIANT ParseArgument(const std::wstring& arg) {
-  VARIANT v;
-  VariantInit(&v);
-  std::wstring text = arg;
-  if (arg.rfind(L"i:", 0) == 0) {
-    v.vt = VT_I4;
-    v.lVal = std::wcstol(arg.c_str() + 2, nullptr, 10);
-    return v;
-  }
-  if (arg.rfind(L"d:", 0) == 0) {
-    std::wstring number = arg.substr(2);
-    for (auto& c : number)
-      if (c == L',') c = L'.';
-    v.vt = VT_R8;
-    v.dblVal = std::wcstod(number.c_str(), nullptr);
-    return v;
-  }
-  if (arg.rfind(L"s:", 0) == 0) text = arg.substr(2);
-  v.vt = VT_BSTR;
-  v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  return v;
-}
+void PrintTo(std::wstring_view text) { PrintLine(text); }
 
 int Call(const PluginLibrary& lib, const std::vector<std::wstring>& args) {
   if (args.empty()) {
     PrintError(kUsage);
     return 2;
   }
+  // The single call runs as a one-line script.
+  ScriptStep step;
+  step.line = 1;
+  step.name = args[0];
   size_t next = 1;
-  CallKind kind = CallKind::kMethod;
   if (args.size() > 1 && (args[1] == L"1" || args[1] == L"2" || args[1] == L"3")) {
-    kind = static_cast<CallKind>(std::stoi(args[1]));
+    step.kind = std::stoi(args[1]);
     next = 2;
   }
-  HostBlock* block = NewCallBlock(args[0], kind);
-  for (; next < args.size(); ++next) {
-    VARIANT v = ParseArgument(args[next]);
-    AddValue(block, v);
-    VariantClear(&v);
+  step.args.assign(args.begin() + next, args.end());
+  Session session(lib);
+  return RunScript(session, {step}, {}, PrintTo) == 0 ? 0 : 1;
+}
+
+int Script(const PluginLibrary& lib, const std::wstring& path) {
+  std::wstring full = WindowsPath(path);
+  std::string bytes;
+  if (!ReadFileBytes(full, bytes)) {
+    PrintError(L"pluhost: cannot read " + full);
+    return 2;
   }
-  bool ok = lib.RunGuarded(block);
-  PrintLine(L"call:           " + args[0] + L" (kind " + std::to_wstring(static_cast<int>(kind)) + L")");
-  PrintLine(L"returned:       " + std::wstring(ok ? L"True" : L"False"));
-  PrintLine(L"error:          " + std::to_wstring(block->Error));
-  PrintLine(L"code:           " + std::to_wstring(block->Code));
-  PrintLine(L"description:    " + ValueText(block->Description));
-  if (const VARIANT* result = ValueAt(block, 0))
-    PrintLine(L"result:         " + ValueText(*result) + L" (" + TypeName(result->vt) + L")");
-  for (int i = 3; i < ValueCount(block); ++i)
-    PrintLine(L"argument " + std::to_wstring(i - 2) + L":     " + ValueText(*ValueAt(block, i)));
-  int status = ok && !block->Error ? 0 : 1;
-  DestroyBlock(block);
-  return status;
+  std::vector<ScriptStep> steps;
+  std::vector<std::wstring> errors;
+  if (!ParseScript(FromUtf8(bytes), steps, errors)) {
+    for (const auto& e : errors) PrintError(full + L": " + e);
+    return 2;
+  }
+  Session session(lib);
+  int failed = RunScript(session, steps, FolderOf(full), PrintTo);
+  if (failed) PrintLine(std::to_wstring(failed) + L" of " + std::to_wstring(steps.size()) + L" calls failed");
+  return failed ? 1 : 0;
 }
 
 int Run(const std::vector<std::wstring>& args) {
@@ -137,6 +118,7 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
   }
   if (args[1] == L"call") return Call(*lib, std::vector<std::wstring>(args.begin() + 2, args.end()));
+  if (args[1] == L"script" && args.size() == 3) return Script(*lib, args[2]);
   PrintError(kUsage);
   return 2;
 }
