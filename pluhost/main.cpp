@@ -9,61 +9,27 @@
 #include <vector>
 
 #include "framework/win/com_ptr.h"
-#include "pluhost/lib/call_arguments.h"
 #include "pluhost/lib/console.h"
+#include "pluhost/lib/host_arguments.h"
+#include "pluhost/lib/host_csv.h"
+#include "pluhost/lib/host_script.h"
+#include "pluhost/lib/host_session.h"
 #include "pluhost/lib/host_block.h"
 #include "pluhost/lib/plugin_library.h"
 
 namespace {
 
 using namespace pluhost;
-using Arguments = std::vector<std::wstring>;
 
-// A command after the module path: `pluhost <module.plu> <name> <arguments...>`. New
-// commands join the table; the usage text is built from it.
-struct Command {
-  const wchar_t* name;
-  const wchar_t* synopsis;
-  const wchar_t* help;
-  int (*run)(const PluginLibrary& lib, const Arguments& args);
-};
-
-int Call(const PluginLibrary& lib, const Arguments& args);
-
-const Command kCommands[] = {
-    {L"call", L"<name> [kind] [arg...]",
-     L"run one named call through the guarded call; kind 1 call (the default), 2 read,\n"
-     L"3 assign; arguments i:<integer>, d:<number>, s:<text> or plain text",
-     &Call},
-};
-
-void PrintUsage() {
-  std::wstring text =
-      L"usage: pluhost <module.plu>\n"
-      L"         describe the module: Query, the guarded call, the control interface\n";
-  for (const Command& c : kCommands) {
-    text += L"       pluhost <module.plu> " + std::wstring(c.name) + L" " + c.synopsis + L"\n";
-    std::wstring help = c.help;
-    for (size_t start = 0; start < help.size();) {
-      size_t end = help.find(L'\n', start);
-      if (end == std::wstring::npos) end = help.size();
-      text += L"         " + help.substr(start, end - start) + L"\n";
-      start = end + 1;
-    }
-  }
-  text.pop_back();
-  PrintError(text);
-}
-
-// Linux paths name files on Wine's Z: drive.
-std::wstring WindowsPath(std::wstring path) {
-  if (!path.empty() && path[0] == L'/') {
-    for (auto& c : path)
-      if (c == L'/') c = L'\\';
-    path = L"Z:" + path;
-  }
-  return path;
-}
+const wchar_t kUsage[] =
+    L"usage: pluhost <module.plu>                         describe the module\n"
+    L"       pluhost <module.plu> call <name> [kind] [arg...]\n"
+    L"                                                   run one named call through the\n"
+    L"                                                   guarded call; kind 1 call, 2 read,\n"
+    L"                                                   3 assign; arguments i:<integer>,\n"
+    L"                                                   d:<number>, s:<text>, file:<path>,\n"
+    L"                                                   csv:<path> or plain text\n"
+    L"       pluhost <module.plu> script <file>          run a file of calls in one session";
 
 std::wstring Hex(uintptr_t value) {
   wchar_t buffer[16];
@@ -77,11 +43,6 @@ std::wstring Failure(HRESULT hr) {
   std::wstring message = TakeErrorDescription();
   if (!message.empty()) text += L": " + message;
   return text;
-}
-
-std::wstring Shown(const VARIANT& value) {
-  if (value.vt == VT_EMPTY) return L"Empty";
-  return ValueText(value) + L" (" + TypeName(value.vt) + L")";
 }
 
 void Describe(const PluginLibrary& lib) {
@@ -108,68 +69,50 @@ void Describe(const PluginLibrary& lib) {
                                                     : Failure(hr)));
 }
 
-int Call(const PluginLibrary& lib, const Arguments& args) {
+void PrintTo(std::wstring_view text) { PrintLine(text); }
+
+int Call(const PluginLibrary& lib, const std::vector<std::wstring>& args) {
   if (args.empty()) {
-    PrintUsage();
+    PrintError(kUsage);
     return 2;
   }
+  // The single call runs as a one-line script.
+  ScriptStep step;
+  step.line = 1;
+  step.name = args[0];
   size_t next = 1;
-  CallKind kind = CallKind::kMethod;
   if (args.size() > 1 && (args[1] == L"1" || args[1] == L"2" || args[1] == L"3")) {
-    kind = static_cast<CallKind>(std::stoi(args[1]));
+    step.kind = std::stoi(args[1]);
     next = 2;
   }
-  HostBlock* block = NewCallBlock(args[0], kind);
-  if (!block) {
-    PrintError(L"pluhost: out of memory");
-    return 1;
-  }
-  for (; next < args.size(); ++next) {
-    VARIANT v;
-    std::wstring error;
-    if (!ParseCallArgument(args[next], v, error)) {
-      PrintError(L"pluhost: " + error);
-      DestroyBlock(block);
-      return 2;
-    }
-    bool added = AddValue(block, v);
-    VariantClear(&v);
-    if (!added) {
-      PrintError(L"pluhost: a block holds " + std::to_wstring(kBlockCapacity) +
-                 L" values, the result, name and kind among them");
-      DestroyBlock(block);
-      return 2;
-    }
-  }
-  bool ok = lib.RunGuarded(block);
-  PrintLine(L"call:           " + args[0] + L" (kind " + std::to_wstring(static_cast<int>(kind)) + L")");
-  PrintLine(L"returned:       " + std::wstring(ok ? L"True" : L"False"));
-  PrintLine(L"error:          " + std::to_wstring(block->Error));
-  PrintLine(L"code:           " + std::to_wstring(block->Code));
-  PrintLine(L"source:         " + ValueText(block->Source));
-  PrintLine(L"description:    " + ValueText(block->Description));
-  if (const VARIANT* result = ValueAt(block, 0)) PrintLine(L"result:         " + Shown(*result));
-  for (int i = 3; i < ValueCount(block); ++i)
-    PrintLine(L"argument " + std::to_wstring(i - 2) + L":     " + Shown(*ValueAt(block, i)));
-  int status = ok && !block->Error ? 0 : 1;
-  DestroyBlock(block);
-  return status;
+  step.args.assign(args.begin() + next, args.end());
+  Session session(lib);
+  return RunScript(session, {step}, {}, PrintTo) == 0 ? 0 : 1;
 }
 
-int Run(const Arguments& args) {
-  if (args.empty() || args[0] == L"-h" || args[0] == L"--help") {
-    PrintUsage();
-    return args.empty() ? 2 : 0;
+int Script(const PluginLibrary& lib, const std::wstring& path) {
+  std::wstring full = WindowsPath(path);
+  std::string bytes;
+  if (!ReadFileBytes(full, bytes)) {
+    PrintError(L"pluhost: cannot read " + full);
+    return 2;
   }
-  const Command* command = nullptr;
-  if (args.size() > 1) {
-    for (const Command& c : kCommands)
-      if (args[1] == c.name) command = &c;
-    if (!command) {
-      PrintError(L"pluhost: unknown command " + args[1]);
-      PrintUsage();
-      return 2;
-    }
+  std::vector<ScriptStep> steps;
+  std::vector<std::wstring> errors;
+  if (!ParseScript(FromUtf8(bytes), steps, errors)) {
+    for (const auto& e : errors) PrintError(full + L": " + e);
+    return 2;
+  }
+  Session session(lib);
+  int failed = RunScript(session, steps, FolderOf(full), PrintTo);
+  if (failed) PrintLine(std::to_wstring(failed) + L" of " + std::to_wstring(steps.size()) + L" calls failed");
+  return failed ? 1 : 0;
+}
+
+int Run(const std::vector<std::wstring>& args) {
+  if (args.empty() || args[0] == L"-h" || args[0] == L"--help") {
+    PrintError(kUsage);
+    return args.empty() ? 2 : 0;
   }
   std::wstring error;
   auto lib = PluginLibrary::Load(WindowsPath(args[0]), error);
@@ -177,11 +120,14 @@ int Run(const Arguments& args) {
     PrintError(L"pluhost: " + error);
     return 1;
   }
-  if (!command) {
+  if (args.size() == 1) {
     Describe(*lib);
     return 0;
   }
-  return command->run(*lib, Arguments(args.begin() + 2, args.end()));
+  if (args[1] == L"call") return Call(*lib, std::vector<std::wstring>(args.begin() + 2, args.end()));
+  if (args[1] == L"script" && args.size() == 3) return Script(*lib, args[2]);
+  PrintError(kUsage);
+  return 2;
 }
 
 }  // namespace
@@ -189,7 +135,7 @@ int Run(const Arguments& args) {
 int main() {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  Arguments args;
+  std::vector<std::wstring> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   LocalFree(argv);
   // The host initialises COM on every thread from which it calls a plug-in.

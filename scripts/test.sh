@@ -17,4 +17,7 @@ for p in "${prefixes[@]}"; do WINEPREFIX=$p wineserver -p 60 || true; done
 "$here/scripts/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1 || true
 PLU_LOCALE=en_US.UTF-8 "$here/scripts/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1 || true
 cd "$build"
-ctest --output-on-failure -j "$(nproc)" --timeout 120
+# A test program very rarely crashes under Wine after its test has passed (seen under heavy
+# load, never reproduced alone); a failing test gets one more run so that such a crash does
+# not fail the suite, while a real failure fails both runs.
+ctest --output-on-failure -j "$(nproc)" --timeout 120 --repeat until-pass:2

@@ -1,0 +1,44 @@
+// The host program's script runner against the real modules: a call the module cannot answer
+// yet is a failure with its code and text, and the run counts it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "pluhost/lib/host_script.h"
+#include "pluhost/lib/host_session.h"
+#include "pluhost/lib/plugin_library.h"
+
+namespace {
+
+std::wstring ModuleBesideThisProgram(const std::wstring& file) {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, n);
+  return dir.substr(0, dir.find_last_of(L'\\') + 1) + file;
+}
+
+class HostScriptRun : public testing::TestWithParam<const wchar_t*> {};
+
+TEST_P(HostScriptRun, CountsEveryFailedCallAndPrintsItsCodeAndText) {
+  std::wstring error;
+  auto lib = pluhost::PluginLibrary::Load(ModuleBesideThisProgram(GetParam()), error);
+  ASSERT_TRUE(lib);
+  std::vector<pluhost::ScriptStep> steps;
+  std::vector<std::wstring> errors;
+  ASSERT_TRUE(pluhost::ParseScript(L"call Включить i:1\neventsupport\n", steps, errors));
+  pluhost::Session session(*lib);
+  std::vector<std::wstring> lines;
+  int failed = pluhost::RunScript(session, steps, {}, [&](std::wstring_view l) { lines.emplace_back(l); });
+  EXPECT_EQ(failed, 2);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1].rfind(L"  failed: code 20000: ", 0), 0u);
+  // The argument comes back from the block after the call.
+  EXPECT_EQ(lines[3], L"  argument 1: 1 (I4)");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, HostScriptRun, testing::Values(L"termblank.plu", L"termdt930.plu"));
+
+}  // namespace
