@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/win/com_ptr.h"
 #include "pluhost/lib/console.h"
 #include "pluhost/lib/host_arguments.h"
 #include "pluhost/lib/host_csv.h"
@@ -36,6 +37,14 @@ std::wstring Hex(uintptr_t value) {
   return buffer;
 }
 
+// A failed interface slot: its HRESULT and the message it left in the thread's error info.
+std::wstring Failure(HRESULT hr) {
+  std::wstring text = L"failed " + Hex(static_cast<uint32_t>(hr));
+  std::wstring message = TakeErrorDescription();
+  if (!message.empty()) text += L": " + message;
+  return text;
+}
+
 void Describe(const PluginLibrary& lib) {
   PrintLine(L"module:         " + lib.Path());
   int32_t value = lib.QueryValue();
@@ -51,15 +60,13 @@ void Describe(const PluginLibrary& lib) {
   PrintLine(L"PluginControl:  control interface present");
   CallEntryProc entry = nullptr;
   HRESULT hr = control->GetCallEntry(&entry);
-  PrintLine(L"GetCallEntry:   " + (SUCCEEDED(hr) ? Hex(reinterpret_cast<uintptr_t>(entry)) : Hex(hr)));
-  IUnknown* info = nullptr;
-  hr = control->GetPluInfo(&info);
-  if (SUCCEEDED(hr) && info) {
-    PrintLine(L"GetPluInfo:     information interface present");
-    info->Release();
-  } else {
-    PrintLine(L"GetPluInfo:     failed " + Hex(hr));
-  }
+  PrintLine(L"GetCallEntry:   " +
+            (SUCCEEDED(hr) ? Hex(reinterpret_cast<uintptr_t>(entry)) : Failure(hr)));
+  win::ComPtr<IUnknown> info;
+  hr = control->GetPluInfo(info.Put());
+  PrintLine(L"GetPluInfo:     " + std::wstring(SUCCEEDED(hr) && info
+                                                    ? L"information interface present"
+                                                    : Failure(hr)));
 }
 
 void PrintTo(std::wstring_view text) { PrintLine(text); }

@@ -17,14 +17,13 @@ extern const IID IID_IPluInfo;
 // Call entry as the host receives it: stdcall (parameter block, caller object) -> Boolean.
 using CallEntryProc = uint8_t(__stdcall*)(void* block, void* caller);
 
-// What the control object needs of the plug-in object: its information interface.
+// What the control object needs of the plug-in object: its information interface. The
+// module's own unit owns the object through this type and frees it at unload.
 class TDllObjectBase {
  public:
+  virtual ~TDllObjectBase() = default;
   // IPluInfo with a reference added, or null when the object does not provide it.
   virtual IUnknown* QueryPluInfo() = 0;
-
- protected:
-  ~TDllObjectBase() = default;
 };
 
 struct IPluginControl : IUnknown {

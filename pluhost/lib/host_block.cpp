@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "framework/win/com_ptr.h"
+
 namespace pluhost {
 namespace {
 
@@ -48,7 +50,7 @@ void __attribute__((regparm(2))) DestroyHostBlock(void* object, int32_t) {
   }
   VariantClear(&block->Source);
   VariantClear(&block->Description);
-  if (block->EventSupport) block->EventSupport->Release();
+  win::ComPtr<IUnknown>::Adopt(block->EventSupport);  // the block's reference goes with it
   FreeHostString(block->Name);
   CoTaskMemFree(block);
 }

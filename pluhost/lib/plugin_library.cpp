@@ -3,44 +3,45 @@
 
 #include <ole2.h>
 
-#include <mutex>
+#include "framework/win/scoped_bstr.h"
+#include "pluhost/lib/seh_call.h"
 
 namespace pluhost {
 
 std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::wstring& path, std::wstring& error) {
   std::unique_ptr<PluginLibrary> lib(new PluginLibrary());
   lib->path_ = path;
-  lib->module_ = LoadLibraryW(path.c_str());
+  lib->module_.Reset(LoadLibraryW(path.c_str()));
+  DWORD load_error = GetLastError();
   if (!lib->module_) {
-    error = L"cannot load " + path + L" (error " + std::to_wstring(GetLastError()) + L")";
+    error = L"cannot load " + path + L" (error " + std::to_wstring(load_error) + L")";
     return nullptr;
   }
-  lib->query_ = reinterpret_cast<QueryProc>(reinterpret_cast<void*>(GetProcAddress(lib->module_, "Query")));
+  // The file the system actually loaded, which a relative or searched path does not say.
+  wchar_t loaded[MAX_PATH];
+  DWORD n = GetModuleFileNameW(lib->module_.Get(), loaded, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) lib->path_.assign(loaded, n);
+  lib->query_ = reinterpret_cast<QueryProc>(reinterpret_cast<void*>(lib->Export("Query")));
   lib->plugin_control_ =
-      reinterpret_cast<PluginControlProc>(reinterpret_cast<void*>(GetProcAddress(lib->module_, "PluginControl")));
-  if (!lib->query_ || !lib->plugin_control_ || !GetProcAddress(lib->module_, "BeforeFreeLibrary")) {
+      reinterpret_cast<PluginControlProc>(reinterpret_cast<void*>(lib->Export("PluginControl")));
+  if (!lib->query_ || !lib->plugin_control_ || !lib->Export("BeforeFreeLibrary")) {
     error = path + L" lacks one of the exports Query, PluginControl, BeforeFreeLibrary";
     return nullptr;
   }
+  // PluginControl fills an interface variable that already holds one reference.
   IUnknown* control = nullptr;
   lib->PluginControl(&control);
-  if (control) {
-    IPluginControl* typed = nullptr;
-    if (SUCCEEDED(control->QueryInterface(kIidPluginControl, reinterpret_cast<void**>(&typed))))
-      lib->control_ = typed;
-    control->Release();
-  }
+  lib->control_ = win::ComPtr<IUnknown>::Adopt(control).As<IPluginControl>(kIidPluginControl);
   return lib;
 }
 
 PluginLibrary::~PluginLibrary() {
-  if (control_) control_->Release();
-  if (module_) {
-    using Proc = void (*)();
-    if (auto before = reinterpret_cast<Proc>(GetProcAddress(module_, "BeforeFreeLibrary")))
-      before();
-    FreeLibrary(module_);
-  }
+  // The host lets go of the control interface and announces the unload before it frees
+  // the library.
+  control_.Reset();
+  using Proc = void (*)();
+  if (auto before = reinterpret_cast<Proc>(reinterpret_cast<void*>(Export("BeforeFreeLibrary"))))
+    before();
 }
 
 uintptr_t PluginLibrary::GuardedCallAddress() const {
@@ -55,61 +56,31 @@ bool PluginLibrary::RunGuarded(HostBlock* block, void* caller) const {
   return guarded(block, caller) != 0;
 }
 
-namespace {
-
-struct EntryJob {
-  CallEntryProc entry;
-  HostBlock* block;
-  void* caller;
-  DWORD thread_id = 0;
+CallEntryOutcome PluginLibrary::RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller,
+                                             RaiseObserver at_raise, void* context) {
   CallEntryOutcome outcome;
-};
-
-// One call entry job at a time: the exception handler finds its job here.
-std::mutex job_mutex;
-EntryJob* current_job = nullptr;
-
-LONG CALLBACK CatchCallEntryException(EXCEPTION_POINTERS* info) {
-  EntryJob* job = current_job;
-  if (!job || GetCurrentThreadId() != job->thread_id) return EXCEPTION_CONTINUE_SEARCH;
-  const EXCEPTION_RECORD* record = info->ExceptionRecord;
-  if (record->ExceptionCode != kCallEntryException) return EXCEPTION_CONTINUE_SEARCH;
-  job->outcome.raised = true;
-  job->outcome.exception_code = record->ExceptionCode;
-  if (record->NumberParameters >= 2) {
-    job->outcome.code = static_cast<int32_t>(record->ExceptionInformation[0]);
-    auto text = reinterpret_cast<const wchar_t*>(record->ExceptionInformation[1]);
-    if (text) job->outcome.message = text;
+  CaughtException caught;
+  outcome.raised = CallCatching(entry, block, caller, kCallEntryException, outcome.result, caught,
+                                at_raise, context);
+  if (!outcome.raised) return outcome;
+  outcome.exception_code = caught.code;
+  outcome.exception_flags = caught.flags;
+  outcome.argument_count = caught.argument_count;
+  if (caught.argument_count >= 2) {
+    outcome.code = static_cast<int32_t>(caught.arguments[0]);
+    // Read after the unwind: the module keeps the message until the thread's next failure.
+    auto text = reinterpret_cast<const wchar_t*>(caught.arguments[1]);
+    if (text) outcome.message = text;
   }
-  // The exception cannot be continued and nothing on the worker's stack needs unwinding:
-  // the plug-in destroyed its objects before raising. Ending the thread is the catch.
-  ExitThread(1);
+  return outcome;
 }
 
-DWORD WINAPI EntryWorker(void* param) {
-  auto* job = static_cast<EntryJob*>(param);
-  OleInitialize(nullptr);
-  job->outcome.result = job->entry(job->block, job->caller);
-  OleUninitialize();
-  return 0;
-}
-
-}  // namespace
-
-CallEntryOutcome PluginLibrary::RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller) {
-  std::lock_guard<std::mutex> lock(job_mutex);
-  EntryJob job{entry, block, caller};
-  void* handler = AddVectoredExceptionHandler(1, CatchCallEntryException);
-  current_job = &job;
-  HANDLE thread = CreateThread(nullptr, 0, EntryWorker, &job, CREATE_SUSPENDED, &job.thread_id);
-  if (thread) {
-    ResumeThread(thread);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-  }
-  current_job = nullptr;
-  RemoveVectoredExceptionHandler(handler);
-  return job.outcome;
+std::wstring TakeErrorDescription() {
+  win::ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return {};
+  win::ScopedBstr text;
+  if (FAILED(info->GetDescription(text.Put()))) return {};
+  return text.Text();
 }
 
 }  // namespace pluhost

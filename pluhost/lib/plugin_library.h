@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "framework/win/com_ptr.h"
+#include "framework/win/scoped_handle.h"
 #include "pluhost/lib/host_block.h"
 #include "pluhost/lib/host_interfaces.h"
 
@@ -18,6 +20,8 @@ namespace pluhost {
 struct CallEntryOutcome {
   bool raised = false;
   DWORD exception_code = 0;
+  DWORD exception_flags = 0;
+  DWORD argument_count = 0;
   int32_t code = 0;
   std::wstring message;
   uint8_t result = 0;
@@ -31,33 +35,43 @@ class PluginLibrary {
   PluginLibrary(const PluginLibrary&) = delete;
   PluginLibrary& operator=(const PluginLibrary&) = delete;
 
+  // The full path of the loaded file.
   const std::wstring& Path() const { return path_; }
-  HMODULE Module() const { return module_; }
+  HMODULE Module() const { return module_.Get(); }
   int32_t QueryValue() const { return query_(); }
   uintptr_t QueryAddress() const { return reinterpret_cast<uintptr_t>(query_); }
   // Address of Query minus (value XOR key): where the host expects the guarded call.
   uintptr_t GuardedCallAddress() const;
-  FARPROC Export(const char* name) const { return GetProcAddress(module_, name); }
+  FARPROC Export(const char* name) const { return GetProcAddress(module_.Get(), name); }
 
   // Calls PluginControl on the given variable, exactly as the host does.
   void PluginControl(IUnknown** variable) const;
   // The control interface obtained once through PluginControl (null when empty).
-  IPluginControl* Control() const { return control_; }
+  IPluginControl* Control() const { return control_.Get(); }
 
   // Runs a block through the guarded call; the block carries the error fields back.
   bool RunGuarded(HostBlock* block, void* caller = nullptr) const;
-  // Runs a block through the call entry from a worker thread that has COM initialised,
-  // catching the structured exception the call entry raises on failure.
-  static CallEntryOutcome RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller);
+  // Runs a block through the call entry on this thread (which, as the host's threads do, has
+  // COM initialised), catching the structured exception that the call entry raises on
+  // failure. `at_raise`, when given, runs while that exception is being dispatched, with
+  // `context`: it sees what a host's handler sees at that moment.
+  using RaiseObserver = void (*)(void* context);
+  static CallEntryOutcome RunCallEntry(CallEntryProc entry, HostBlock* block, void* caller,
+                                       RaiseObserver at_raise = nullptr, void* context = nullptr);
 
  private:
   PluginLibrary() = default;
 
   std::wstring path_;
-  HMODULE module_ = nullptr;
+  win::ScopedHmodule module_;
   QueryProc query_ = nullptr;
   PluginControlProc plugin_control_ = nullptr;
-  IPluginControl* control_ = nullptr;
+  win::ComPtr<IPluginControl> control_;
 };
+
+// The description in the calling thread's error-information object, where a failing
+// interface slot of the plug-in leaves its message; taking it empties the object. Empty when
+// there is none.
+std::wstring TakeErrorDescription();
 
 }  // namespace pluhost

@@ -94,6 +94,16 @@ TEST_P(EntryPoints, PluginControlReleasesTheOldInterfaceAndGivesTheEmptyOne) {
   EXPECT_EQ(lib_->Control(), nullptr);
 }
 
+TEST_P(EntryPoints, LeavesTheProcessWhenTheHostFreesIt) {
+  // Whatever holds the module after FreeLibrary (a pinning runtime, a thread of its own) keeps
+  // its unload-time finalisation from running and a reload from starting afresh.
+  pluhost::HostBlock* block = pluhost::NewCallBlock(L"Включить", pluhost::CallKind::kMethod);
+  lib_->RunGuarded(block);
+  pluhost::DestroyBlock(block);
+  lib_.reset();
+  EXPECT_EQ(GetModuleHandleW(GetParam()), nullptr);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothPlugins, EntryPoints,
                          testing::Values(L"termblank.plu", L"termdt930.plu"));
 

@@ -11,6 +11,7 @@
 #include "framework/services/exceptions.h"
 #include "framework/win/com_ptr.h"
 #include "framework/win/scoped_bstr.h"
+#include "framework/win/scoped_handle.h"
 #include "pluhost/lib/host_block.h"
 #include "pluhost/lib/plugin_library.h"
 
@@ -115,6 +116,8 @@ TEST(CallEntry, FailureIsRecordedInTheBlockAndRaisedAsStructuredException) {
         reinterpret_cast<pluhost::CallEntryProc>(&core::CallEntry), block, nullptr);
     EXPECT_TRUE(outcome.raised);
     EXPECT_EQ(outcome.exception_code, core::kCallEntryExceptionCode);
+    EXPECT_NE(outcome.exception_flags & EXCEPTION_NONCONTINUABLE, 0u) << outcome.exception_flags;
+    EXPECT_EQ(outcome.argument_count, 2u);
     EXPECT_EQ(outcome.code, c.code);
     EXPECT_EQ(outcome.message, c.message);
     EXPECT_EQ(block->Error, 1);
@@ -132,6 +135,64 @@ TEST(CallEntry, FailureIsRecordedInTheBlockAndRaisedAsStructuredException) {
   EXPECT_EQ(block->Error, 0);
   pluhost::DestroyBlock(block);
   core::RegisterCallHandler(nullptr);
+}
+
+// Counts the live objects of a call: a local of the handler and the exception it throws.
+int live_objects = 0;
+struct Tracked {
+  Tracked() { ++live_objects; }
+  Tracked(const Tracked&) { ++live_objects; }
+  ~Tracked() { --live_objects; }
+};
+struct TrackedException : services::ECodedException, Tracked {
+  TrackedException() : services::ECodedException(20000, L"отслеживаемый сбой") {}
+};
+bool ThrowingTrackedHandler(automation::TParams*, void*) {
+  Tracked local;
+  throw TrackedException();
+}
+
+TEST(CallEntry, EveryObjectOfTheCallIsGoneWhenTheStructuredExceptionIsRaised) {
+  // The host's handler unwinds without running C++ destructors: whatever is alive when the
+  // exception is raised would leak (the exception object above all).
+  live_objects = 0;
+  int alive_at_raise = -1;
+  core::RegisterCallHandler(&ThrowingTrackedHandler);
+  pluhost::HostBlock* block = pluhost::NewCallBlock(L"Гудок", pluhost::CallKind::kMethod);
+  pluhost::CallEntryOutcome outcome = pluhost::PluginLibrary::RunCallEntry(
+      reinterpret_cast<pluhost::CallEntryProc>(&core::CallEntry), block, nullptr,
+      [](void* context) { *static_cast<int*>(context) = live_objects; }, &alive_at_raise);
+  core::RegisterCallHandler(nullptr);
+  EXPECT_TRUE(outcome.raised);
+  EXPECT_EQ(outcome.message, L"отслеживаемый сбой");
+  EXPECT_EQ(alive_at_raise, 0);
+  pluhost::DestroyBlock(block);
+}
+
+std::wstring BesideTestProgram(const wchar_t* file) {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, n);
+  return dir.substr(0, dir.find_last_of(L'\\') + 1) + file;
+}
+
+TEST(CallEntry, AFailedCallLeavesNoHoldOnTheModule) {
+  // A thread-local object with a destructor makes the runtime pin its module until the thread
+  // ends: the host's FreeLibrary would then leave the plug-in loaded, plug-in object and all.
+  win::ScopedHmodule probe(LoadLibraryW(BesideTestProgram(L"call_entry_probe.dll").c_str()));
+  ASSERT_TRUE(probe);
+  using Getter = void* (*)();
+  auto get_entry = reinterpret_cast<Getter>(
+      reinterpret_cast<void*>(GetProcAddress(probe.Get(), "ProbeCallEntry")));
+  ASSERT_NE(get_entry, nullptr);
+  pluhost::HostBlock* block = pluhost::NewCallBlock(L"Гудок", pluhost::CallKind::kMethod);
+  pluhost::CallEntryOutcome outcome = pluhost::PluginLibrary::RunCallEntry(
+      reinterpret_cast<pluhost::CallEntryProc>(get_entry()), block, nullptr);
+  pluhost::DestroyBlock(block);
+  EXPECT_TRUE(outcome.raised);
+  EXPECT_EQ(outcome.message, L"Обработчик вызовов не зарегистрирован: объект модуля не создан.");
+  probe.Reset();
+  EXPECT_EQ(GetModuleHandleW(L"call_entry_probe.dll"), nullptr);
 }
 
 }  // namespace
