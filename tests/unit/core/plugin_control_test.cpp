@@ -14,16 +14,9 @@
 #include "framework/win/scoped_handle.h"
 #include "pluhost/lib/host_block.h"
 #include "pluhost/lib/plugin_library.h"
+#include "support/thread_error_info.h"
 
 namespace {
-
-std::wstring ThreadErrorDescription() {
-  win::ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return L"<none>";
-  win::ScopedBstr text;
-  info->GetDescription(text.Put());
-  return text.Text();
-}
 
 // A stand-in for the plug-in object: hands out whatever interface it is given.
 class FakeDllObject : public core::TDllObjectBase {
@@ -78,12 +71,12 @@ TEST(PluginControl, GetPluInfoFailuresArriveAsUnexpectedWithTheMessage) {
 
   EXPECT_EQ(control.GetPluInfo(&info), E_UNEXPECTED);
   EXPECT_EQ(info, nullptr);
-  EXPECT_EQ(ThreadErrorDescription(), L"Обработчик GetDllObject не назначен");
+  EXPECT_EQ(testsupport::ThreadErrorDescription(), L"Обработчик GetDllObject не назначен");
 
   FakeDllObject without_info(nullptr);
   object = &without_info;
   EXPECT_EQ(control.GetPluInfo(&info), E_UNEXPECTED);
-  EXPECT_EQ(ThreadErrorDescription(), L"PluInfo не доступна, Объект DLL не создан.");
+  EXPECT_EQ(testsupport::ThreadErrorDescription(), L"PluInfo не доступна, Объект DLL не создан.");
 
   win::ComPtr<IErrorInfo> some_interface;
   CreateErrorInfo(reinterpret_cast<ICreateErrorInfo**>(some_interface.Put()));

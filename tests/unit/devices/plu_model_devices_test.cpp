@@ -12,20 +12,13 @@
 #include "framework/win/com_ptr.h"
 #include "framework/win/scoped_bstr.h"
 #include "framework/win/scoped_variant.h"
+#include "support/thread_error_info.h"
 
 namespace devices {
 namespace {
 
 constexpr wchar_t kFirst[] = L"{0A000000-0000-0000-0000-000000000001}";
 constexpr wchar_t kSecond[] = L"{0A000000-0000-0000-0000-000000000002}";
-
-std::wstring ErrorDescription() {
-  win::ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return L"(no error info)";
-  win::ScopedBstr text;
-  info->GetDescription(text.Put());
-  return text.Text();
-}
 
 class PluModelDevicesTest : public ::testing::Test {
  protected:
@@ -39,7 +32,7 @@ class PluModelDevicesTest : public ::testing::Test {
     config::XmlNode dom = config::ParseXmlText(text);
     win::ScopedVariant document = win::ScopedVariant::FromDispatch(dom.Get());
     IUnknown* out = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(slot(model.Get(), document.Get(), &out), expected) << ErrorDescription();
+    EXPECT_EQ(slot(model.Get(), document.Get(), &out), expected) << testsupport::ThreadErrorDescription();
     return win::ComPtr<IUnknown>::Adopt(out);
   }
   static std::wstring Device(const wchar_t* code, const wchar_t* name) {
@@ -97,7 +90,7 @@ TEST_F(PluModelDevicesTest, FailingDocumentLeavesNoHalfReadDevice) {
                               L"\" КодМодели=\"не код\" Наименование=\"Сломанный\"/>";
   for (DocumentSlot slot : {v.OpenDevice, v.InsertDevice}) {
     EXPECT_FALSE(Call(slot, broken, E_UNEXPECTED));
-    EXPECT_EQ(ErrorDescription(), L"Значение не является идентификатором объекта.");
+    EXPECT_EQ(testsupport::ThreadErrorDescription(), L"Значение не является идентификатором объекта.");
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.GetDevice(0)->DeviceName, L"Первый");
   }

@@ -15,6 +15,7 @@
 #include "framework/win/com_ptr.h"
 #include "framework/win/scoped_bstr.h"
 #include "framework/win/scoped_variant.h"
+#include "support/thread_error_info.h"
 
 namespace devices {
 namespace {
@@ -48,15 +49,6 @@ class CountedObject : public IUnknown {
   ULONG __stdcall Release() override { return --count; }
   ULONG count = 1;  // the test's own
 };
-
-// The error description the last failing slot published.
-std::wstring ErrorDescription() {
-  win::ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return L"(no error info)";
-  win::ScopedBstr text;
-  info->GetDescription(text.Put());
-  return text.Text();
-}
 
 class PluModelTest : public ::testing::Test {
  protected:
@@ -204,7 +196,7 @@ TEST_F(PluModelTest, PluginObjectComesFromTheControlObject) {
   ASSERT_EQ(core::GlobalPluginControl(), nullptr);
   EXPECT_EQ(model->lpVtbl->GetPluginObject(model.Get(), &info), E_UNEXPECTED);
   EXPECT_EQ(info, nullptr);
-  EXPECT_EQ(ErrorDescription(), L"Объект управления плагином не создан");
+  EXPECT_EQ(testsupport::ThreadErrorDescription(), L"Объект управления плагином не создан");
 
   struct DllObject : core::TDllObjectBase {
     IUnknown* QueryPluInfo() override {
@@ -220,7 +212,7 @@ TEST_F(PluModelTest, PluginObjectComesFromTheControlObject) {
   // Without the information interface the control object's own failure text comes through.
   EXPECT_EQ(model->lpVtbl->GetPluginObject(model.Get(), &info), E_UNEXPECTED);
   EXPECT_EQ(info, nullptr);
-  EXPECT_EQ(ErrorDescription(), services::CatalogueText(20058));
+  EXPECT_EQ(testsupport::ThreadErrorDescription(), services::CatalogueText(20058));
 
   dll_object.plu_info = &plu_info;
   ASSERT_EQ(model->lpVtbl->GetPluginObject(model.Get(), &info), S_OK);
@@ -276,7 +268,7 @@ TEST_F(PluModelTest, FailingDocumentOperationLeavesNoInterface) {
     IUnknown* out = reinterpret_cast<IUnknown*>(1);
     EXPECT_EQ(slot(model.Get(), document.Get(), &out), E_UNEXPECTED);
     EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(ErrorDescription(), L"Значение не является идентификатором объекта.");
+    EXPECT_EQ(testsupport::ThreadErrorDescription(), L"Значение не является идентификатором объекта.");
     EXPECT_EQ(device.count, 1u) << "the reference the list handed over is dropped";
   }
 }
@@ -331,7 +323,7 @@ TEST_F(PluModelTest, HeldModelOutlivesItsListAndThenRefusesDeviceOperations) {
   EXPECT_EQ(name.Text(), L"Держим");
   int32_t result = 12345;
   EXPECT_EQ(model->lpVtbl->RemoveDevice(model.Get(), 1, 2, 3, 4, &result), E_UNEXPECTED);
-  EXPECT_EQ(ErrorDescription(), L"Модель не принадлежит списку устройств");
+  EXPECT_EQ(testsupport::ThreadErrorDescription(), L"Модель не принадлежит списку устройств");
   EXPECT_EQ(result, 0);
   EXPECT_EQ(model->lpVtbl->Release(model.Release()), 0u);
 }
