@@ -9,15 +9,9 @@
 
 #include "pluhost/lib/host_block.h"
 #include "pluhost/lib/plugin_library.h"
+#include "support/test_paths.h"
 
 namespace {
-
-std::wstring BesideThisProgram(const std::wstring& file) {
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir(path, n);
-  return dir.substr(0, dir.find_last_of(L'\\') + 1) + file;
-}
 
 // The names of the export directory, read from the loaded image.
 std::set<std::string> ExportNames(HMODULE module) {
@@ -48,7 +42,7 @@ class EntryPoints : public testing::TestWithParam<const wchar_t*> {
  protected:
   void SetUp() override {
     std::wstring error;
-    lib_ = pluhost::PluginLibrary::Load(BesideThisProgram(GetParam()), error);
+    lib_ = pluhost::PluginLibrary::Load(testsupport::BesideTestProgram(GetParam()), error);
     ASSERT_TRUE(lib_) << testing::PrintToString(error);
   }
   std::unique_ptr<pluhost::PluginLibrary> lib_;

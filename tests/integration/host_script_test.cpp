@@ -10,21 +10,15 @@
 #include "pluhost/lib/host_script.h"
 #include "pluhost/lib/host_session.h"
 #include "pluhost/lib/plugin_library.h"
+#include "support/test_paths.h"
 
 namespace {
-
-std::wstring ModuleBesideThisProgram(const std::wstring& file) {
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir(path, n);
-  return dir.substr(0, dir.find_last_of(L'\\') + 1) + file;
-}
 
 class HostScriptRun : public testing::TestWithParam<const wchar_t*> {};
 
 TEST_P(HostScriptRun, CountsEveryFailedCallAndPrintsItsCodeAndText) {
   std::wstring error;
-  auto lib = pluhost::PluginLibrary::Load(ModuleBesideThisProgram(GetParam()), error);
+  auto lib = pluhost::PluginLibrary::Load(testsupport::BesideTestProgram(GetParam()), error);
   ASSERT_TRUE(lib);
   std::vector<pluhost::ScriptStep> steps;
   std::vector<std::wstring> errors;

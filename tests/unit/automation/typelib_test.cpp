@@ -10,6 +10,7 @@
 #include "framework/win/com_ptr.h"
 #include "framework/win/module.h"
 #include "framework/win/scoped_bstr.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -202,14 +203,10 @@ TEST(Identifiers, MatchTheirTexts) {
 
 // Both plug-ins carry the same library; they are built beside the test programs.
 TEST(TypeLibrary, BothModulesCarryIt) {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring folder(self);
-  folder.resize(folder.find_last_of(L'\\') + 1);
   for (const wchar_t* module : {L"termblank.plu", L"termdt930.plu"}) {
     SCOPED_TRACE(module);
     win::ComPtr<ITypeLib> lib;
-    ASSERT_EQ(LoadTypeLibEx((folder + module).c_str(), REGKIND_NONE, lib.Put()), S_OK);
+    ASSERT_EQ(LoadTypeLibEx(testsupport::BesideTestProgram(module).c_str(), REGKIND_NONE, lib.Put()), S_OK);
     EXPECT_EQ(lib->GetTypeInfoCount(), 4u);
     TLIBATTR* attr = nullptr;
     ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);

@@ -15,6 +15,7 @@
 #include "pluhost/lib/host_block.h"
 #include "pluhost/lib/plugin_library.h"
 #include "support/thread_error_info.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -162,17 +163,10 @@ TEST(CallEntry, EveryObjectOfTheCallIsGoneWhenTheStructuredExceptionIsRaised) {
   pluhost::DestroyBlock(block);
 }
 
-std::wstring BesideTestProgram(const wchar_t* file) {
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir(path, n);
-  return dir.substr(0, dir.find_last_of(L'\\') + 1) + file;
-}
-
 TEST(CallEntry, AFailedCallLeavesNoHoldOnTheModule) {
   // A thread-local object with a destructor makes the runtime pin its module until the thread
   // ends: the host's FreeLibrary would then leave the plug-in loaded, plug-in object and all.
-  win::ScopedHmodule probe(LoadLibraryW(BesideTestProgram(L"call_entry_probe.dll").c_str()));
+  win::ScopedHmodule probe(LoadLibraryW(testsupport::BesideTestProgram(L"call_entry_probe.dll").c_str()));
   ASSERT_TRUE(probe);
   using Getter = void* (*)();
   auto get_entry = reinterpret_cast<Getter>(

@@ -7,18 +7,11 @@
 #include "framework/services/module_version.h"
 #include "framework/services/version_info.h"
 #include "framework/win/text.h"
+#include "support/test_paths.h"
 
 namespace {
 
 using services::TVersionInfo;
-
-// The build puts the test program, the plug-ins and the test modules in one folder.
-std::wstring BesideTestProgram(const wchar_t* file) {
-  wchar_t path[MAX_PATH * 2];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-  std::wstring folder(path, n);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1) + file;
-}
 
 uint32_t ActualFileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -27,7 +20,7 @@ uint32_t ActualFileSize(const std::wstring& path) {
 }
 
 TEST(VersionInfo, NumbersWithoutFileVersionString) {
-  std::wstring path = BesideTestProgram(L"version_numbers_only.dll");
+  std::wstring path = testsupport::BesideTestProgram(L"version_numbers_only.dll");
   TVersionInfo info(path);
   ASSERT_TRUE(info.Valid());
   EXPECT_EQ(info.FileName(), path);
@@ -43,7 +36,7 @@ TEST(VersionInfo, NumbersWithoutFileVersionString) {
 }
 
 TEST(VersionInfo, FileVersionStringWinsOverTheNumbers) {
-  TVersionInfo info(BesideTestProgram(L"version_string_differs.dll"));
+  TVersionInfo info(testsupport::BesideTestProgram(L"version_string_differs.dll"));
   ASSERT_TRUE(info.Valid());
   EXPECT_EQ(info.FileVersion(), L"2.5 beta (build 11)");
   EXPECT_EQ(info.FileVersionNumbers().High, 0x00020005u);
@@ -54,7 +47,7 @@ TEST(VersionInfo, FileVersionStringWinsOverTheNumbers) {
 }
 
 TEST(VersionInfo, PluginCarriesTheSharedVersion) {
-  TVersionInfo info(BesideTestProgram(L"termblank.plu"));
+  TVersionInfo info(testsupport::BesideTestProgram(L"termblank.plu"));
   ASSERT_TRUE(info.Valid());
   EXPECT_EQ(info.Translation(), L"041904E3");
   EXPECT_EQ(info.FileVersion(), win::Utf8ToWide(PLU_VERSION_TEXT));
@@ -73,7 +66,7 @@ TEST(VersionInfo, WithoutResourceEverythingIsEmpty) {
   // The test program carries the string table but no version resource.
   const Case cases[] = {
       {L"no resource", TVersionInfo::OwnFileName(), true},
-      {L"missing file", BesideTestProgram(L"no_such_module.plu"), false},
+      {L"missing file", testsupport::BesideTestProgram(L"no_such_module.plu"), false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.what)));
@@ -94,7 +87,7 @@ TEST(VersionInfo, WithoutResourceEverythingIsEmpty) {
 
 TEST(VersionInfo, OwnModuleNames) {
   std::wstring own = TVersionInfo::OwnFileName();
-  EXPECT_EQ(own, BesideTestProgram(L"unit_services.exe"));
+  EXPECT_EQ(own, testsupport::BesideTestProgram(L"unit_services.exe"));
   EXPECT_EQ(TVersionInfo::ModuleFileName(false), own);
   EXPECT_EQ(TVersionInfo::ModuleFileName(true), L"unit_services");
   EXPECT_EQ(TVersionInfo::ForOwnModule().FileName(), own);
