@@ -106,14 +106,8 @@ class UnpackedTable {
     win::ScopedVariant argument = Value(block_, kFirstArgument);
     if (!block_.OwnsStorage || !automation::IsValueTable(argument.Get())) return 1;
     win::DispatchObject table = win::DispatchObject::FromVariant(argument.Get());
-    LONG rows = 0, columns = 0;
-    VARIANT rows_ref = {}, columns_ref = {};
-    rows_ref.vt = VT_I4 | VT_BYREF;
-    rows_ref.plVal = &rows;
-    columns_ref.vt = VT_I4 | VT_BYREF;
-    columns_ref.plVal = &columns;
-    table.Call(L"GetBounds", {rows_ref, columns_ref});
-    if (columns != 1 || rows != required_) return 0;
+    const automation::TableSize size = automation::BoundsOf(table);
+    if (size.columns != 1 || size.rows != required_) return 0;
     table_ = std::move(table);
     block_.Truncate(kFirstArgument);
     for (int i = 0; i < required_; ++i)
