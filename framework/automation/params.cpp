@@ -83,6 +83,14 @@ void TParams::Add(const VARIANT& value) {
   ++Storage->cArgs;
 }
 
+void TParams::Truncate(int count) {
+  if (count < 0 || count > Count()) RaiseIndexError(L"Truncate", count, Count());
+  if (!OwnsStorage)
+    services::RaiseText(L"TParams - сокращение чужого хранилища данных невозможно.");
+  for (int i = count; i < Count(); ++i) EmptyValue(Storage->rgvarg[i]);
+  Storage->cArgs = static_cast<UINT>(count);
+}
+
 bool TParams::SetCode(int32_t code) {
   Code = code;
   Error = code != 0;

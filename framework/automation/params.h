@@ -45,6 +45,9 @@ struct TParams {
   VARIANT Get(int i) const;        // a copy, owned by the caller
   void Set(int i, const VARIANT& value);
   void Add(const VARIANT& value);
+  // Own storage only: empties the values from position `count` on and keeps the first
+  // `count` (the dispatcher drops a table argument this way and puts it back later).
+  void Truncate(int count);
 
   // Error state.
   bool SetCode(int32_t code);

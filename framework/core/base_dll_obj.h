@@ -91,6 +91,8 @@ class TBaseDllObj : public config::TRootObject, public TDllObjectBase {
 
   // True when the name equals either half of an entry of table C.
   bool IsCommonMethod(std::wstring_view name) const;
+  // Makes every entry of properties A with that Russian name read-only for this object.
+  void MarkReadOnly(std::wstring_view name_ru);
 
  protected:
   // Terminal plug-ins install table B and properties B after construction.

@@ -1,5 +1,7 @@
 // The termblank module's own unit: its plug-in object, created when the library loads and freed
 // when it unloads.
+#include "dll_termblank.h"
+#include "framework/core/call_entry.h"
 #include "framework/core/plugin_unit.h"
 
 namespace {
@@ -8,10 +10,9 @@ namespace {
 // address, so it sees the object only while the variable holds it.
 core::TDllObjectBase* plugin_object = nullptr;
 
-// The load-time creation hook. The plug-in object (the dispatcher with its method tables) is
-// not part of the library yet, so nothing is created: PluginControl hands out an empty
-// interface and a guarded call reports that no call handler is registered.
-core::TDllObjectBase* CreatePluginObject(core::TDllObjectBase* const* variable) { return nullptr; }
+core::TDllObjectBase* CreatePluginObject(core::TDllObjectBase* const* variable) {
+  return new termblank::TDllTermblank(variable);
+}
 
 core::TPluginUnit plugin_unit(&plugin_object, &CreatePluginObject);
 

@@ -38,11 +38,20 @@ struct CountingUnknown : IUnknown {
   ULONG __stdcall Release() override { return --refs; }
 };
 
-class EntryPoints : public testing::TestWithParam<const wchar_t*> {
+struct Module {
+  const wchar_t* file;
+  // The terminal driver's module gets its plug-in object with the driver; until then its
+  // control interface is empty.
+  bool has_plugin_object;
+};
+
+void PrintTo(const Module& module, std::ostream* out) { *out << testing::PrintToString(module.file); }
+
+class EntryPoints : public testing::TestWithParam<Module> {
  protected:
   void SetUp() override {
     std::wstring error;
-    lib_ = pluhost::PluginLibrary::Load(testsupport::BesideTestProgram(GetParam()), error);
+    lib_ = pluhost::PluginLibrary::Load(testsupport::BesideTestProgram(GetParam().file), error);
     ASSERT_TRUE(lib_) << testing::PrintToString(error);
   }
   std::unique_ptr<pluhost::PluginLibrary> lib_;
@@ -58,34 +67,47 @@ TEST_P(EntryPoints, QueryGivesTheMagicValueAndLocatesTheGuardedCall) {
   EXPECT_EQ(lib_->QueryAddress() - lib_->GuardedCallAddress(), 212u);
 }
 
-TEST_P(EntryPoints, GuardedCallReportsTheMissingHandlerInTheBlock) {
-  pluhost::HostBlock* block = pluhost::NewCallBlock(L"Включить", pluhost::CallKind::kMethod);
+TEST_P(EntryPoints, GuardedCallReportsTheFailureInTheBlock) {
+  pluhost::HostBlock* block = pluhost::NewCallBlock(L"НетТакогоМетода", pluhost::CallKind::kMethod);
   block->Error = 1;  // the guarded call resets it before anything else
   block->Code = 7;
   EXPECT_FALSE(lib_->RunGuarded(block));
   EXPECT_EQ(block->Error, 1);
-  EXPECT_EQ(block->Code, 20000);
   ASSERT_EQ(block->Description.vt, VT_BSTR);
-  EXPECT_STREQ(block->Description.bstrVal,
-               L"Обработчик вызовов не зарегистрирован: объект модуля не создан.");
+  if (GetParam().has_plugin_object) {
+    EXPECT_EQ(block->Code, 20036);
+    EXPECT_STREQ(block->Description.bstrVal, L"Метод/Свойство [НетТакогоМетода] не обнаружено");
+  } else {
+    EXPECT_EQ(block->Code, 20000);
+    EXPECT_STREQ(block->Description.bstrVal,
+                 L"Обработчик вызовов не зарегистрирован: объект модуля не создан.");
+  }
   ASSERT_EQ(block->Source.vt, VT_BSTR);
-  EXPECT_STREQ(block->Source.bstrVal, L"Включить");
+  EXPECT_STREQ(block->Source.bstrVal, L"НетТакогоМетода");
   pluhost::DestroyBlock(block);
 
   EXPECT_TRUE(lib_->RunGuarded(nullptr)) << "a null block is left alone";
 }
 
-TEST_P(EntryPoints, PluginControlReleasesTheOldInterfaceAndGivesTheEmptyOne) {
-  // The plug-in object comes with the dispatcher; until then the control interface is empty.
+TEST_P(EntryPoints, PluginControlReleasesTheOldInterfaceAndGivesTheControlObject) {
   CountingUnknown old;
   old.refs = 2;
   IUnknown* variable = &old;
   lib_->PluginControl(&variable);
   EXPECT_EQ(old.refs, 1);
-  EXPECT_EQ(variable, nullptr);
-  lib_->PluginControl(&variable);
-  EXPECT_EQ(variable, nullptr);
-  EXPECT_EQ(lib_->Control(), nullptr);
+  if (!GetParam().has_plugin_object) {
+    EXPECT_EQ(variable, nullptr);
+    EXPECT_EQ(lib_->Control(), nullptr);
+    return;
+  }
+  ASSERT_NE(variable, nullptr);
+  EXPECT_EQ(variable, lib_->Control());
+  IUnknown* info = nullptr;
+  ASSERT_EQ(lib_->Control()->GetPluInfo(&info), S_OK);
+  EXPECT_NE(info, nullptr);
+  pluhost::CallEntryProc entry = nullptr;
+  ASSERT_EQ(lib_->Control()->GetCallEntry(&entry), S_OK);
+  EXPECT_NE(entry, nullptr);
 }
 
 TEST_P(EntryPoints, LeavesTheProcessWhenTheHostFreesIt) {
@@ -95,10 +117,11 @@ TEST_P(EntryPoints, LeavesTheProcessWhenTheHostFreesIt) {
   lib_->RunGuarded(block);
   pluhost::DestroyBlock(block);
   lib_.reset();
-  EXPECT_EQ(GetModuleHandleW(GetParam()), nullptr);
+  EXPECT_EQ(GetModuleHandleW(GetParam().file), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPlugins, EntryPoints,
-                         testing::Values(L"termblank.plu", L"termdt930.plu"));
+                         testing::Values(Module{L"termblank.plu", true},
+                                         Module{L"termdt930.plu", false}));
 
 }  // namespace
