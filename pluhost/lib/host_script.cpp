@@ -104,9 +104,24 @@ bool ParseLine(const std::vector<std::wstring>& tokens, ScriptStep& step, std::w
   return true;
 }
 
+// A message of several lines (the argument-count error has four) with its later lines
+// indented under the first, so that it stays apart from the next call's output.
+std::wstring IndentedMessage(const std::wstring& text) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') continue;
+    out += text[i];
+    if (text[i] == L'\n' || text[i] == L'\r') {
+      out.back() = L'\n';
+      out += L"    ";
+    }
+  }
+  return out;
+}
+
 void PrintOutcome(const CallOutcome& out, bool named, const std::function<void(std::wstring_view)>& print) {
   if (out.failed) {
-    print(L"  failed: code " + std::to_wstring(out.code) + L": " + out.description);
+    print(L"  failed: code " + std::to_wstring(out.code) + L": " + IndentedMessage(out.description));
   } else {
     print(std::wstring(L"  returned ") + (out.returned ? L"True" : L"False"));
   }
