@@ -60,6 +60,8 @@ class PluInfoClient {
 
   IPluInfo* Get() const { return info_.Get(); }
 
+  // The calls below need a client that holds an interface.
+
   SlotAnswer<std::wstring> FileName() const;
   SlotAnswer<std::wstring> FileVersion() const;
   SlotAnswer<uint16_t> Build() const;

@@ -100,8 +100,9 @@ TEST_F(PluginInfo, HandsOutTheTemplateModelAndNothingAfterIt) {
   EXPECT_EQ(report.lines.back(), L"GetModel(1):    empty interface (1 model)");
 }
 
-TEST_F(PluginInfo, NamesTellMethodsPropertiesAndTheSwitchCommandsApart) {
-  win::ComPtr<pluhost::IPluNames> names = info_->Names();
+// The five answers for method, property, switch and unknown names, the same in every locale.
+void ExpectNameAnswers(const pluhost::PluInfoClient& info) {
+  win::ComPtr<pluhost::IPluNames> names = info.Names();
   ASSERT_TRUE(names);
   struct Case {
     const wchar_t* name;
@@ -128,10 +129,23 @@ TEST_F(PluginInfo, NamesTellMethodsPropertiesAndTheSwitchCommandsApart) {
     EXPECT_EQ(a.is_switch_on, c.expected.is_switch_on);
     EXPECT_EQ(a.is_switch_off, c.expected.is_switch_off);
   }
+}
+
+TEST_F(PluginInfo, NamesTellMethodsPropertiesAndTheSwitchCommandsApart) {
+  ExpectNameAnswers(*info_);
   pluhost::CallOutcome read = Get(L"Использовать");
   EXPECT_TRUE(read.failed);
   EXPECT_EQ(read.code, 20036);
   EXPECT_EQ(read.description, L"Метод/Свойство [Использовать] не обнаружено");
+}
+
+// Under the English locale the ANSI code page has no Cyrillic letters: a name that went
+// through it would come out as question marks and match nothing, or the wrong entry.
+class PluginInfoEnglish : public PluginInfo {};
+
+TEST_F(PluginInfoEnglish, NamesAnswerTheSameWithoutACyrillicCodePage) {
+  ASSERT_EQ(GetACP(), 1252u);
+  ExpectNameAnswers(*info_);
 }
 
 TEST_F(PluginInfo, EventSupportHandedOverThroughIPluInfoMakesTheDevicesTables) {
