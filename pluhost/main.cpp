@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/win/com_ptr.h"
 #include "pluhost/lib/console.h"
 #include "pluhost/lib/host_arguments.h"
 #include "pluhost/lib/host_csv.h"
