@@ -18,12 +18,8 @@ SAFEARRAY* ArrayOf(const VARIANT& value) {
   return value.parray;
 }
 
-struct TableSize {
-  LONG rows = 0;
-  LONG columns = 0;
-};
+}  // namespace
 
-// "GetBounds" by name, with both counts passed by reference.
 TableSize BoundsOf(win::DispatchObject& table) {
   TableSize size;
   VARIANT rows, columns;
@@ -36,6 +32,8 @@ TableSize BoundsOf(win::DispatchObject& table) {
   table.Call(L"GetBounds", {rows, columns});
   return size;
 }
+
+namespace {
 
 void EmptyAll(std::span<win::ScopedVariant> places) {
   for (win::ScopedVariant& place : places) place.Reset();

@@ -8,10 +8,20 @@
 
 #include "framework/automation/safe_array_interface.h"
 #include "framework/win/com_ptr.h"
+#include "framework/win/dispatch.h"
 #include "framework/win/scoped_safearray.h"
 #include "framework/win/scoped_variant.h"
 
 namespace automation {
+
+struct TableSize {
+  LONG rows = 0;
+  LONG columns = 0;
+};
+
+// "GetBounds" by name, with both counts passed by reference: any table, the module's or the
+// host's.
+TableSize BoundsOf(win::DispatchObject& table);
 
 // A new, empty (0 x 0) value table. The first call makes the module's one class factory
 // (from the type library resource); a factory that cannot be made fails every call.

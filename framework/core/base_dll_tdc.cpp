@@ -54,15 +54,6 @@ void StoreFirstArgument(SAFEARRAY* args, const VARIANT& value) {
 
 bool IsObject(const VARIANT& value) { return config::ValueKind(value) == VT_DISPATCH; }
 
-void TableBounds(const VARIANT& table, LONG& rows, LONG& columns) {
-  VARIANT rows_ref = {}, columns_ref = {};
-  rows_ref.vt = VT_I4 | VT_BYREF;
-  rows_ref.plVal = &rows;
-  columns_ref.vt = VT_I4 | VT_BYREF;
-  columns_ref.plVal = &columns;
-  win::DispatchObject::FromVariant(table).Call(L"GetBounds", {rows_ref, columns_ref});
-}
-
 // The frame every terminal command shares: the serving device, the command's own steps
 // (whose coded failure becomes the result), the outcome stored on the device.
 template <typename Steps>
@@ -92,9 +83,8 @@ void WriteDataCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
       code = kWrongKind;
       return;
     }
-    LONG rows = 0, columns = 0;
-    TableBounds(table.Get(), rows, columns);
-    if (rows <= 0) {
+    win::DispatchObject object = win::DispatchObject::FromVariant(table.Get());
+    if (automation::BoundsOf(object).rows <= 0) {
       code = kEmptyTable;
       return;
     }
@@ -122,10 +112,9 @@ void ReadDataFileCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
       code = kWrongKind;
       return;
     }
-    LONG rows = 0, columns = 0;
-    TableBounds(table.Get(), rows, columns);
+    win::DispatchObject object = win::DispatchObject::FromVariant(table.Get());
     std::array<win::ScopedVariant, 1> file_name;
-    if (columns >= 2)
+    if (automation::BoundsOf(object).columns >= 2)
       automation::ReadTableRow(table.Get(), 0, file_name);
     else
       automation::ReadTableColumn(table.Get(), file_name);

@@ -14,7 +14,6 @@
 #include "framework/win/scoped_bstr.h"
 #include "framework/win/scoped_safearray.h"
 #include "framework/win/scoped_variant.h"
-#include "framework/win/text.h"
 
 namespace core {
 
@@ -40,12 +39,6 @@ std::wstring NameOf(const automation::TParams& block) {
 
 int32_t KindOf(const automation::TParams& block) {
   return automation::ConvertedValue(Value(block, kKindValue).Get(), VT_I4, L"Вид вызова").Get().lVal;
-}
-
-// Names travel through the host's 8-bit interfaces in the system code page; a character it
-// lacks must not find an entry that the host could never have named.
-std::wstring ThroughCodePage(const std::wstring& name) {
-  return win::AnsiToWide(win::WideToAnsi(name));
 }
 
 bool IsOrdinal(const VARIANT& value) {
@@ -106,14 +99,8 @@ class UnpackedTable {
     win::ScopedVariant argument = Value(block_, kFirstArgument);
     if (!block_.OwnsStorage || !automation::IsValueTable(argument.Get())) return 1;
     win::DispatchObject table = win::DispatchObject::FromVariant(argument.Get());
-    LONG rows = 0, columns = 0;
-    VARIANT rows_ref = {}, columns_ref = {};
-    rows_ref.vt = VT_I4 | VT_BYREF;
-    rows_ref.plVal = &rows;
-    columns_ref.vt = VT_I4 | VT_BYREF;
-    columns_ref.plVal = &columns;
-    table.Call(L"GetBounds", {rows_ref, columns_ref});
-    if (columns != 1 || rows != required_) return 0;
+    const automation::TableSize size = automation::BoundsOf(table);
+    if (size.columns != 1 || size.rows != required_) return 0;
     table_ = std::move(table);
     block_.Truncate(kFirstArgument);
     for (int i = 0; i < required_; ++i)
@@ -224,9 +211,10 @@ bool TBaseDllObj::CallDispatch(automation::TParams* params, void* caller) {
     if (caller && caller != static_cast<void*>(this)) automation::SetTaskPlugin(caller, this);
     if (!caller) caller = this;
 
-    const std::wstring lookup = ThroughCodePage(name);
-    const config::MethodEntry* method = MethodById(FindMethodId(lookup));
-    const config::PropertyEntry* property = PropertyById(FindPropertyId(lookup));
+    // Looked up as the host sent it: a round trip through the system's 8-bit code page would
+    // lose the Russian names on any system whose code page has no Cyrillic letters.
+    const config::MethodEntry* method = MethodById(FindMethodId(name));
+    const config::PropertyEntry* property = PropertyById(FindPropertyId(name));
 
     DeviceBinding binding(FindDevice(caller));
 

@@ -193,4 +193,16 @@ TEST_F(Dispatcher, ATaskCallerIsServedByTheDeviceItNames) {
   EXPECT_EQ(IntOf(CallAs(L"{99999999-2222-3333-4444-555555555555}", L"Результат", {}, 2).result), 3);
 }
 
+// Under an English system (code page 1252, English interface) the Russian names are found
+// all the same, and the catalogue answers in English.
+class DispatcherEnglish : public Dispatcher {};
+
+TEST_F(DispatcherEnglish, RussianNamesAreFoundAndErrorsAreInEnglish) {
+  EXPECT_EQ(Call(L"ЗаписатьДанные", {HostVariant::Int(1)}).code, 3) << "found: no device serves it";
+  EXPECT_EQ(IntOf(Get(L"КоличествоУстройств").result), 0);
+  pluhost::CallOutcome unknown = Call(L"НетТакогоМетода");
+  EXPECT_EQ(unknown.code, 20036);
+  EXPECT_EQ(unknown.description, L"Method/property [НетТакогоМетода] it is not revealed");
+}
+
 }  // namespace

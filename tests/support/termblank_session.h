@@ -14,6 +14,7 @@
 #include "pluhost/lib/host_task.h"
 #include "pluhost/lib/host_value_table.h"
 #include "pluhost/lib/plugin_library.h"
+#include "support/com_environment.h"
 #include "support/test_paths.h"
 
 namespace testsupport {
