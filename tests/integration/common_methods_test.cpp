@@ -11,7 +11,6 @@
 #include "framework/automation/identifiers.h"
 #include "framework/services/module_version.h"
 #include "pluhost/lib/host_value_table.h"
-#include "support/com_environment.h"
 #include "support/termblank_session.h"
 
 namespace {
