@@ -104,7 +104,9 @@ TEST_F(CommonMethods, DeleteDeviceTakesOnlyANumberOfAnExistingDevice) {
     SCOPED_TRACE(testing::PrintToString(TextOf(c.number)));
     pluhost::CallOutcome outcome = Call(L"УдалитьУстройство", {c.number});
     EXPECT_EQ(outcome.code, c.code);
-    if (c.code != 0) EXPECT_EQ(outcome.description, L"Устройство не обнаружено");
+    if (c.code != 0) {
+      EXPECT_EQ(outcome.description, L"Устройство не обнаружено");
+    }
     EXPECT_EQ(DeviceCount(), c.count_after);
   }
   // The first one went: the second is now alone, at number 1.
@@ -137,6 +139,7 @@ TEST_F(CommonMethods, ChoiceDeviceTakesANameInAnyCaseOrAWholeNumber) {
 TEST_F(CommonMethods, BeepWantsTwoIntegers) {
   ExpectFailure(Call(L"Гудок", {HostVariant::Text(L"800"), HostVariant::Int(200)}), 4, L"Неверный тип параметра");
   ExpectFailure(Call(L"Beep", {HostVariant::Int(800), HostVariant::Double(0.5)}), 4, L"Неверный тип параметра");
+  ExpectFailure(Call(L"Гудок", {HostVariant::Int(800), HostVariant::Int(-1)}), 5, L"Недопустимое значение параметра");
   pluhost::CallOutcome beeped = Call(L"Гудок", {HostVariant::Int(800), HostVariant::Int(200)});
   ExpectSuccess(beeped);
   EXPECT_EQ(IntOf(beeped.result), 0);
