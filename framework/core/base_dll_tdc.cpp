@@ -54,6 +54,17 @@ void StoreFirstArgument(SAFEARRAY* args, const VARIANT& value) {
 
 bool IsObject(const VARIANT& value) { return config::ValueKind(value) == VT_DISPATCH; }
 
+// The table argument as an object to call by name; false (and the wrong-kind code) when the
+// argument is no object.
+bool TableObject(const win::ScopedVariant& table, win::DispatchObject& object, int32_t& code) {
+  if (!IsObject(table.Get())) {
+    code = kWrongKind;
+    return false;
+  }
+  object = win::DispatchObject::FromVariant(table.Get());
+  return true;
+}
+
 // The frame every terminal command shares: the serving device, the command's own steps
 // (whose coded failure becomes the result), the outcome stored on the device.
 template <typename Steps>
@@ -79,11 +90,8 @@ void RunTerminalCommand(void* caller, VARIANT& result, Steps steps) {
 void WriteDataCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
   RunTerminalCommand(caller, result, [&](TBaseDllTDC& dll, devices::TDeviceItem& device, int32_t& code) {
     win::ScopedVariant table = FirstArgument(args);
-    if (!IsObject(table.Get())) {
-      code = kWrongKind;
-      return;
-    }
-    win::DispatchObject object = win::DispatchObject::FromVariant(table.Get());
+    win::DispatchObject object;
+    if (!TableObject(table, object, code)) return;
     if (automation::BoundsOf(object).rows <= 0) {
       code = kEmptyTable;
       return;
@@ -108,11 +116,8 @@ void ReadDataCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
 void ReadDataFileCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
   RunTerminalCommand(caller, result, [&](TBaseDllTDC& dll, devices::TDeviceItem& device, int32_t& code) {
     win::ScopedVariant table = FirstArgument(args);
-    if (!IsObject(table.Get())) {
-      code = kWrongKind;
-      return;
-    }
-    win::DispatchObject object = win::DispatchObject::FromVariant(table.Get());
+    win::DispatchObject object;
+    if (!TableObject(table, object, code)) return;
     std::array<win::ScopedVariant, 1> file_name;
     if (automation::BoundsOf(object).columns >= 2)
       automation::ReadTableRow(table.Get(), 0, file_name);

@@ -22,6 +22,7 @@ namespace {
 
 constexpr int32_t kNoDevice = 3;
 constexpr int32_t kWrongKind = 4;
+constexpr int32_t kBadValue = 5;
 
 // Value kinds of the arguments (ValueKind): 16- and 32-bit integers, the other numbers,
 // automation text and objects.
@@ -308,6 +309,12 @@ void Beep(void*, SAFEARRAY* args, VARIANT& result) {
   }
   const int32_t frequency = ToInteger(arguments[0], L"Beep");
   const int32_t duration = ToInteger(arguments[1], L"Beep");
+  // The system beep blocks the calling thread for the duration: a negative one would hold
+  // the host's thread for weeks.
+  if (frequency < 0 || duration < 0) {
+    AssignInt(result, kBadValue);
+    return;
+  }
   ::Beep(static_cast<DWORD>(frequency), static_cast<DWORD>(duration));
   AssignInt(result, 0);
 }
