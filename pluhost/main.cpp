@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "framework/win/com_ptr.h"
 #include "pluhost/lib/console.h"
 #include "pluhost/lib/host_arguments.h"
 #include "pluhost/lib/host_csv.h"
 #include "pluhost/lib/host_script.h"
 #include "pluhost/lib/host_session.h"
 #include "pluhost/lib/host_block.h"
+#include "pluhost/lib/plu_info_client.h"
+#include "pluhost/lib/plu_info_report.h"
 #include "pluhost/lib/plugin_library.h"
 
 namespace {
@@ -37,14 +38,6 @@ std::wstring Hex(uintptr_t value) {
   return buffer;
 }
 
-// A failed interface slot: its HRESULT and the message it left in the thread's error info.
-std::wstring Failure(HRESULT hr) {
-  std::wstring text = L"failed " + Hex(static_cast<uint32_t>(hr));
-  std::wstring message = TakeErrorDescription();
-  if (!message.empty()) text += L": " + message;
-  return text;
-}
-
 void Describe(const PluginLibrary& lib) {
   PrintLine(L"module:         " + lib.Path());
   int32_t value = lib.QueryValue();
@@ -61,12 +54,15 @@ void Describe(const PluginLibrary& lib) {
   CallEntryProc entry = nullptr;
   HRESULT hr = control->GetCallEntry(&entry);
   PrintLine(L"GetCallEntry:   " +
-            (SUCCEEDED(hr) ? Hex(reinterpret_cast<uintptr_t>(entry)) : Failure(hr)));
-  win::ComPtr<IUnknown> info;
-  hr = control->GetPluInfo(info.Put());
-  PrintLine(L"GetPluInfo:     " + std::wstring(SUCCEEDED(hr) && info
-                                                    ? L"information interface present"
-                                                    : Failure(hr)));
+            (SUCCEEDED(hr) ? Hex(reinterpret_cast<uintptr_t>(entry)) : SlotFailureText(hr)));
+  std::wstring failure;
+  PluInfoClient info = PluInfoClient::Obtain(control, failure);
+  if (!info.Get()) {
+    PrintLine(L"GetPluInfo:     " + failure);
+    return;
+  }
+  PrintLine(L"GetPluInfo:     information interface present");
+  for (const auto& line : DescribePluInfo(info).lines) PrintLine(line);
 }
 
 void PrintTo(std::wstring_view text) { PrintLine(text); }

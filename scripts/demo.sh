@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The demonstration: installs what is missing, builds, and runs a session of the host
-# program with both plug-ins.
+# The demonstration: installs what is missing, builds, describes both plug-ins through the
+# host program and runs a scripted session on termblank.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${PLU_BUILD_DIR:-$here/build}
@@ -14,4 +14,7 @@ host() {
 for plu in termblank termdt930; do
   host "$build/bin/$plu.plu"
 done
-host "$build/bin/termblank.plu" call Включить 1
+host "$build/bin/termblank.plu" call Включить i:1
+# One session on termblank: its information interfaces, a device added from its document,
+# its parameters, the empty terminal's failing write and the device list document.
+host "$build/bin/termblank.plu" script "$here/scripts/demo/termblank.txt"

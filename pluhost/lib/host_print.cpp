@@ -10,6 +10,53 @@ namespace pluhost {
 namespace {
 
 constexpr int kMaxDepth = 8;
+// Table cells longer than this are cut, so that a table of long descriptions still fits a
+// terminal line; the full text is one call away as a property or a document.
+constexpr size_t kMaxCellWidth = 40;
+
+// A cell on one line: line breaks as the two characters backslash and "n", the system's own
+// one-line form, and a long text cut with an ellipsis.
+std::wstring CellText(std::wstring text) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') continue;
+    if (text[i] == L'\r' || text[i] == L'\n') out += L"\\n";
+    else if (text[i] == L'\t') out += L' ';
+    else out += text[i];
+  }
+  if (out.size() > kMaxCellWidth) out = out.substr(0, kMaxCellWidth - 1) + L'\x2026';
+  return out;
+}
+
+// A text's lines, tabs widened to two blanks; a final line break ends the last line.
+std::vector<std::wstring> SplitLines(const std::wstring& text) {
+  std::vector<std::wstring> lines(1);
+  for (size_t i = 0; i < text.size(); ++i) {
+    wchar_t c = text[i];
+    if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') continue;
+    if (c == L'\r' || c == L'\n') lines.emplace_back();
+    else if (c == L'\t') lines.back() += L"  ";
+    else lines.back() += c;
+  }
+  if (lines.size() > 1 && lines.back().empty()) lines.pop_back();
+  return lines;
+}
+
+// The "xml" text of a DOM object (document or element), read by name; false for any other object.
+bool XmlOf(IDispatch* object, std::wstring& xml) {
+  HostVariant text;
+  if (FAILED(CallByName(object, L"xml", {}, text.Put())) || text.Get().vt != VT_BSTR) return false;
+  xml.assign(text.Get().bstrVal ? text.Get().bstrVal : L"", SysStringLen(text.Get().bstrVal));
+  return true;
+}
+
+// A first line that says what the value is, then its lines indented.
+std::vector<std::wstring> Block(const std::wstring& what, const std::vector<std::wstring>& lines) {
+  std::vector<std::wstring> out;
+  out.push_back(what + L", " + std::to_wstring(lines.size()) + L" lines:");
+  for (const auto& line : lines) out.push_back(L"  " + line);
+  return out;
+}
 
 IDispatch* DispatchOf(const VARIANT& v) {
   if (v.vt == VT_DISPATCH) return v.pdispVal;
@@ -39,7 +86,7 @@ void FormatTable(const TableCells& cells, const std::wstring& label, int depth, 
         texts.back().push_back(L"<table " + name + L">");
         nested.emplace_back(name, std::move(inner));
       } else {
-        texts.back().push_back(ValueText(cells[r][c].Get()));
+        texts.back().push_back(CellText(ValueText(cells[r][c].Get())));
       }
     }
   }
@@ -68,7 +115,12 @@ std::vector<std::wstring> FormatValue(const VARIANT& value) {
     out[0].erase(5, 1);  // "table : R x C" reads as "table: R x C" at the top level
     return out;
   }
-  out.push_back(ValueText(value) + L" (" + TypeName(value.vt) + L")");
+  std::wstring xml;
+  if (IDispatch* d = DispatchOf(value); d && XmlOf(d, xml)) return Block(L"document (" + TypeName(value.vt) + L")", SplitLines(xml));
+  std::wstring text = ValueText(value);
+  std::vector<std::wstring> lines = SplitLines(text);
+  if (lines.size() > 1) return Block(L"text (" + TypeName(value.vt) + L")", lines);
+  out.push_back(text + L" (" + TypeName(value.vt) + L")");
   return out;
 }
 

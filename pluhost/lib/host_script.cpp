@@ -5,6 +5,7 @@
 #include "pluhost/lib/host_print.h"
 #include "pluhost/lib/host_session.h"
 #include "pluhost/lib/host_task.h"
+#include "pluhost/lib/plu_info_report.h"
 
 namespace pluhost {
 namespace {
@@ -49,6 +50,24 @@ bool ParseLine(const std::vector<std::wstring>& tokens, ScriptStep& step, std::w
     if (wanted) step.name = tokens[i];
     return true;
   }
+  // Steps on the information interface: no block is sent, so neither a task nor the call
+  // entry has a meaning for them.
+  if (verb == L"seteventsupport" || verb == L"info" || verb == L"names") {
+    if (step.device || step.via_entry) {
+      error = verb + L" takes neither task nor entry";
+      return false;
+    }
+    step.op = verb == L"names" ? ScriptStep::Op::kNames
+              : verb == L"info" ? ScriptStep::Op::kInfo
+                                : ScriptStep::Op::kSetEventSupport;
+    size_t wanted = verb == L"names" ? 1 : 0;
+    if (tokens.size() - i != wanted) {
+      error = verb + (wanted ? L" takes one name" : L" takes nothing");
+      return false;
+    }
+    if (wanted) step.name = tokens[i];
+    return true;
+  }
   if (verb == L"call") step.kind = 1;
   else if (verb == L"get") step.kind = 2;
   else if (verb == L"set") step.kind = 3;
@@ -85,9 +104,24 @@ bool ParseLine(const std::vector<std::wstring>& tokens, ScriptStep& step, std::w
   return true;
 }
 
+// A message of several lines (the argument-count error has four) with its later lines
+// indented under the first, so that it stays apart from the next call's output.
+std::wstring IndentedMessage(const std::wstring& text) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') continue;
+    out += text[i];
+    if (text[i] == L'\n' || text[i] == L'\r') {
+      out.back() = L'\n';
+      out += L"    ";
+    }
+  }
+  return out;
+}
+
 void PrintOutcome(const CallOutcome& out, bool named, const std::function<void(std::wstring_view)>& print) {
   if (out.failed) {
-    print(L"  failed: code " + std::to_wstring(out.code) + L": " + out.description);
+    print(L"  failed: code " + std::to_wstring(out.code) + L": " + IndentedMessage(out.description));
   } else {
     print(std::wstring(L"  returned ") + (out.returned ? L"True" : L"False"));
   }
@@ -103,6 +137,27 @@ void PrintOutcome(const CallOutcome& out, bool named, const std::function<void(s
     for (size_t k = 0; k < out.values.size(); ++k) lines(L"value " + std::to_wstring(k) + L": ", out.values[k]);
   }
   if (out.keep_alive_calls) print(L"  keep-alive calls: " + std::to_wstring(out.keep_alive_calls));
+}
+
+// A step on IPluInfo; false when it failed.
+bool RunInfoStep(Session& session, const ScriptStep& step, const std::wstring& where,
+                 const std::function<void(std::wstring_view)>& print) {
+  if (step.op == ScriptStep::Op::kNames) print(where + L"names " + step.name);
+  else print(where + (step.op == ScriptStep::Op::kInfo ? L"info" : L"seteventsupport"));
+  std::wstring failure;
+  PluInfoClient info = session.Info(failure);
+  if (!info.Get()) {
+    print(L"  failed: GetPluInfo: " + failure);
+    return false;
+  }
+  if (step.op == ScriptStep::Op::kSetEventSupport) {
+    auto answer = info.SetEventSupport(session.EventSupport());
+    print(L"  " + (answer.Ok() ? std::wstring(L"returned S_OK") : SlotFailureText(answer.hr, answer.message)));
+    return answer.Ok();
+  }
+  ReportLines report = step.op == ScriptStep::Op::kInfo ? DescribePluInfo(info) : DescribeNames(info, step.name);
+  for (const auto& line : report.lines) print(L"  " + line);
+  return report.failures == 0;
 }
 
 }  // namespace
@@ -178,6 +233,11 @@ int RunScript(Session& session, const std::vector<ScriptStep>& steps, const std:
       CallOutcome out = session.SendEventSupport(step.via_entry);
       PrintOutcome(out, false, print);
       failed += out.failed;
+      continue;
+    }
+    if (step.op == ScriptStep::Op::kSetEventSupport || step.op == ScriptStep::Op::kInfo ||
+        step.op == ScriptStep::Op::kNames) {
+      failed += RunInfoStep(session, step, where, print) ? 0 : 1;
       continue;
     }
     if (step.op == ScriptStep::Op::kCommand) {

@@ -7,6 +7,9 @@
 //   kind <n> <name> [arg...]        any value 2
 //   eventsupport                    hands the host's event support over ("__@@EventSupport")
 //   command <text>                  a block whose Name is <text> ("__FRee", "__@@SwitchOff", ...)
+//   seteventsupport                 hands the host's event support over through IPluInfo
+//   info                            what IPluInfo answers, as the describe form prints it
+//   names <name>                    the five IPluNames answers for the name
 //   task {GUID} <call|get|set|kind> ...   the call's caller is a task addressing that device
 //   entry <...>                     through the call entry instead of the guarded call
 // Arguments as host_arguments.h reads them; a token in double quotes may hold spaces, and ""
@@ -26,7 +29,7 @@ namespace pluhost {
 class Session;
 
 struct ScriptStep {
-  enum class Op { kCall, kEventSupport, kCommand };
+  enum class Op { kCall, kEventSupport, kCommand, kSetEventSupport, kInfo, kNames };
   int line = 0;
   Op op = Op::kCall;
   std::wstring name;

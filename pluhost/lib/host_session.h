@@ -8,6 +8,7 @@
 
 #include "pluhost/lib/host_block.h"
 #include "pluhost/lib/host_variant.h"
+#include "pluhost/lib/plu_info_client.h"
 #include "pluhost/lib/plugin_library.h"
 
 namespace pluhost {
@@ -57,6 +58,9 @@ class Session {
   CallOutcome SendEventSupport(bool via_entry = false);
 
   IUnknown* EventSupport() const { return event_support_; }
+  // The module's IPluInfo through its control interface; empty with `failure` set when the
+  // module gives none.
+  PluInfoClient Info(std::wstring& failure) const { return PluInfoClient::Obtain(lib_.Control(), failure); }
 
  private:
   CallOutcome Run(HostBlock* block, const CallRequest* request, bool via_entry, const std::optional<GUID>& device,

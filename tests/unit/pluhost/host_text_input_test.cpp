@@ -132,11 +132,14 @@ TEST(HostScript, ParsesEachKindOfLine) {
       L"kind 7 Что-то\n"
       L"eventsupport\n"
       L"command __FRee\n"
-      L"task {01234567-89AB-CDEF-0123-456789ABCDEF} entry call ЗаписатьДанные csv:t.csv\n";
+      L"task {01234567-89AB-CDEF-0123-456789ABCDEF} entry call ЗаписатьДанные csv:t.csv\n"
+      L"seteventsupport\n"
+      L"info\n"
+      L"names \"Включить\"\n";
   std::vector<ScriptStep> steps;
   std::vector<std::wstring> errors;
   ASSERT_TRUE(ParseScript(text, steps, errors));
-  ASSERT_EQ(steps.size(), 7u);
+  ASSERT_EQ(steps.size(), 10u);
   EXPECT_EQ(steps[0].line, 3);
   EXPECT_EQ(steps[0].name, L"Включить");
   EXPECT_EQ(steps[0].args, (std::vector<std::wstring>{L"i:1", L"d:2,5", L"s:два слова"}));
@@ -149,6 +152,10 @@ TEST(HostScript, ParsesEachKindOfLine) {
   EXPECT_TRUE(steps[6].device.has_value());
   EXPECT_TRUE(steps[6].via_entry);
   EXPECT_EQ(steps[6].device->Data1, 0x01234567u);
+  EXPECT_EQ(steps[7].op, ScriptStep::Op::kSetEventSupport);
+  EXPECT_EQ(steps[8].op, ScriptStep::Op::kInfo);
+  EXPECT_EQ(steps[9].op, ScriptStep::Op::kNames);
+  EXPECT_EQ(steps[9].name, L"Включить");
 }
 
 TEST(HostScript, ReportsEveryBadLineWithItsNumber) {
@@ -160,13 +167,18 @@ TEST(HostScript, ReportsEveryBadLineWithItsNumber) {
       L"call A s:\"open\n"
       L"jump A\n"
       L"call Fine\n"
-      L"eventsupport now\n";
+      L"eventsupport now\n"
+      L"names\n"
+      L"names A B\n"
+      L"info A\n"
+      L"task {01234567-89AB-CDEF-0123-456789ABCDEF} names A\n"
+      L"entry seteventsupport\n";
   std::vector<ScriptStep> steps;
   std::vector<std::wstring> errors;
   EXPECT_FALSE(ParseScript(text, steps, errors));
-  ASSERT_EQ(errors.size(), 7u);
+  ASSERT_EQ(errors.size(), 12u);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(errors[i].rfind(L"line " + std::to_wstring(i + 1) + L":", 0), 0u);
-  EXPECT_EQ(errors[6].rfind(L"line 8:", 0), 0u);
+  for (int i = 6; i < 12; ++i) EXPECT_EQ(errors[i].rfind(L"line " + std::to_wstring(i + 2) + L":", 0), 0u);
   EXPECT_EQ(steps.size(), 1u);
 }
 
