@@ -8,6 +8,7 @@
 #include "framework/automation/value_table.h"
 #include "framework/config/formats.h"
 #include "framework/config/utilities.h"
+#include "framework/core/handler_arguments.h"
 #include "framework/services/exceptions.h"
 #include "framework/win/dispatch.h"
 #include "framework/win/hresult_error.h"
@@ -82,9 +83,7 @@ void RunTerminalCommand(void* caller, VARIANT& result, Steps steps) {
     }
   }
   if (device) device->SetLastError(code);
-  win::ScopedVariant value = win::ScopedVariant::FromInt(code);
-  VariantClear(&result);
-  result = value.Release();
+  AssignInt(result, code);
 }
 
 void WriteDataCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
@@ -152,8 +151,7 @@ void DeviceParameterProperty(void* caller, bool is_set, VARIANT& value, std::wst
     read = item->TypedValue();
   else
     read = win::ScopedVariant::FromText(device->GetPropertyText(name));
-  VariantClear(&value);
-  value = read.Release();
+  Assign(value, std::move(read));
 }
 
 TBaseDllTDC::TBaseDllTDC(std::span<const config::MethodEntry> methods_a,
