@@ -166,7 +166,11 @@ TBaseDllObj* TBaseDllObj::GetBaseDll(void* object) {
 }
 
 void* TBaseDllObj::GetTaskObject(void* object) {
-  return object && automation::IsTaskObject(object) ? object : nullptr;
+  // The plug-in object stands in as the caller when the host names none. It is known by its
+  // address: its first word is a C++ class table, and reading a host class name in front of
+  // that would read memory that belongs to nothing.
+  if (!object || object == static_cast<void*>(Live())) return nullptr;
+  return automation::IsTaskObject(object) ? object : nullptr;
 }
 
 int32_t TBaseDllObj::GetDllAndDevice(void* caller, TBaseDllObj*& dll,

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "framework/automation/params.h"
+#include "framework/automation/value_table.h"
 #include "framework/core/base_dll_obj.h"
 #include "framework/services/exceptions.h"
 #include "framework/win/scoped_bstr.h"
@@ -118,15 +119,30 @@ TEST_F(CallDispatch, NonzeroOrdinalsAreRaisedWithTheServingDevicesText) {
 }
 
 TEST_F(CallDispatch, SpecialCommandsEndTheCall) {
-  object_->Devices().AddNew();
-  automation::TParams* free = automation::NewParams();
-  blocks_.push_back(free);
-  free->SetOwnName(L"__FRee");
+  devices::TDeviceItem* device = object_->Devices().AddNew();
+  device->SetSwitchedOn(true);
+  // Each command ends the call: the block chained behind it is not run.
   automation::TParams* chained = Block(L"Пять");
-  free->Next = chained;
-  EXPECT_FALSE(object_->CallDispatch(free, nullptr));
-  free->Next = nullptr;  // the fixture destroys each block once
+  auto command = [&](const wchar_t* name) {
+    automation::TParams* block = automation::NewParams();
+    blocks_.push_back(block);
+    block->SetOwnName(name);
+    block->Next = chained;
+    const bool result = object_->CallDispatch(block, nullptr);
+    block->Next = nullptr;  // the fixture destroys each block once
+    return result;
+  };
+  EXPECT_FALSE(command(L"__Load"));
+  EXPECT_TRUE(device->SwitchedOn);
+  EXPECT_FALSE(command(L"__@@SwitchOff"));
+  EXPECT_FALSE(device->SwitchedOn);
+
+  win::ComPtr<automation::ISafeArray> events = automation::CreateValueTable();
+  object_->SetHostEventSupport(events.Get());
+  EXPECT_FALSE(command(L"__FRee"));
   EXPECT_EQ(object_->Devices().Count(), 0);
+  EXPECT_FALSE(object_->EventSupport) << "the event support is let go";
+  EXPECT_FALSE(object_->Devices().EventSupport);
   EXPECT_EQ(Value(chained, 0).Get().vt, VT_EMPTY) << "the chained call is not run";
 
   // Names of the special commands are compared exactly.
