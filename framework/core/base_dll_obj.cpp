@@ -46,7 +46,8 @@ TBaseDllObj::TBaseDllObj(std::span<const config::MethodEntry> methods_a,
   ModulePath_ = services::TVersionInfo::OwnFileName();
   const services::TVersionInfo version(ModulePath_);
   ModuleVersion_ = version.StringValue(L"FileVersion");
-  ModuleBuild_ = static_cast<uint16_t>(version.FileVersionNumbers().Low & 0xFFFF);
+  ModuleBuild_ = LOWORD(version.FileVersionNumbers().Low);
+  ModuleRelease_ = HIWORD(version.FileVersionNumbers().Low);
 
   MethodsA = methods_a;
   MethodsC = methods_c;
@@ -148,6 +149,15 @@ devices::TDeviceItem* TBaseDllObj::FindDevice(void* caller) {
   devices::TDeviceItem* device = Devices_->GetDevice(number - 1);
   device->SetCallerTask(nullptr);
   return device;
+}
+
+std::wstring TBaseDllObj::ErrorTextFor(devices::TDeviceItem* device, int32_t code) const {
+  std::wstring text;
+  if (device)
+    device->ErrorText(code, text);
+  else
+    Devices_->ErrorText(code, text);
+  return text;
 }
 
 TBaseDllObj* TBaseDllObj::GetBaseDll(void* object) {

@@ -68,6 +68,8 @@ class TBaseDllObj : public config::TRootObject, public TDllObjectBase {
   static void* GetTaskObject(void* object);
   // 0 when both the plug-in object and a serving device are found, 3 otherwise.
   static int32_t GetDllAndDevice(void* caller, TBaseDllObj*& dll, devices::TDeviceItem*& device);
+  // The text of a result code: the serving device's, or the device list's when none serves.
+  std::wstring ErrorTextFor(devices::TDeviceItem* device, int32_t code) const;
   // The module's live plug-in object, or null.
   static TBaseDllObj* Live();
 
@@ -76,6 +78,8 @@ class TBaseDllObj : public config::TRootObject, public TDllObjectBase {
   const std::wstring& ModulePath() const { return ModulePath_; }
   const std::wstring& ModuleVersion() const { return ModuleVersion_; }
   uint16_t ModuleBuild() const { return ModuleBuild_; }
+  // The third number of the file version (the high word of its less significant half).
+  uint16_t ModuleRelease() const { return ModuleRelease_; }
   uint16_t Release = 0;
   int32_t OptionValue = 0;
 
@@ -114,6 +118,7 @@ class TBaseDllObj : public config::TRootObject, public TDllObjectBase {
   std::vector<config::PropertyEntry> PropsB;
   std::wstring ModulePath_;
   uint16_t ModuleBuild_ = 0;
+  uint16_t ModuleRelease_ = 0;
   std::wstring ModuleVersion_;
   TPluInfoInterface plu_info_;
   TPluNamesInterface plu_names_;

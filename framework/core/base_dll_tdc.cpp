@@ -3,6 +3,7 @@
 #include "framework/core/base_dll_tdc.h"
 
 #include <array>
+#include <utility>
 
 #include "framework/automation/argument_values.h"
 #include "framework/automation/value_table.h"
@@ -13,16 +14,11 @@
 #include "framework/win/dispatch.h"
 #include "framework/win/hresult_error.h"
 #include "framework/win/scoped_bstr.h"
-#include "framework/win/scoped_safearray.h"
 #include "framework/win/scoped_variant.h"
 
 namespace core {
 
 namespace {
-
-constexpr int32_t kNoDevice = 3;
-constexpr int32_t kWrongKind = 4;
-constexpr int32_t kEmptyTable = 6;
 
 void WriteDataCommand(void* caller, SAFEARRAY* args, VARIANT& result);
 void ReadDataCommand(void* caller, SAFEARRAY* args, VARIANT& result);
@@ -41,17 +37,6 @@ constexpr config::PropertyEntry kPropertiesB[] = {
      L"Использовать дополнительное поле (0/1)", &DeviceParameterProperty},
 };
 static_assert(config::AllWithinLimits(kMethodsB) && config::AllWithinLimits(kPropertiesB));
-
-// Argument 0 of a terminal command, and writing it back.
-win::ScopedVariant FirstArgument(SAFEARRAY* args) {
-  std::array<win::ScopedVariant, 1> places;
-  automation::ReadArrayElements(args, places);
-  return std::move(places[0]);
-}
-
-void StoreFirstArgument(SAFEARRAY* args, const VARIANT& value) {
-  automation::WriteArrayElements(args, std::span<const VARIANT>(&value, 1));
-}
 
 bool IsObject(const VARIANT& value) { return config::ValueKind(value) == VT_DISPATCH; }
 
@@ -88,7 +73,8 @@ void RunTerminalCommand(void* caller, VARIANT& result, Steps steps) {
 
 void WriteDataCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
   RunTerminalCommand(caller, result, [&](TBaseDllTDC& dll, devices::TDeviceItem& device, int32_t& code) {
-    win::ScopedVariant table = FirstArgument(args);
+    HandlerArguments arguments(args, 1);
+    const win::ScopedVariant& table = arguments.At(0);
     win::DispatchObject object;
     if (!TableObject(table, object, code)) return;
     if (automation::BoundsOf(object).rows <= 0) {
@@ -100,7 +86,8 @@ void WriteDataCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
 }
 
 void ReadDataCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
-  win::ScopedVariant table = FirstArgument(args);
+  HandlerArguments arguments(args, 1);
+  win::ScopedVariant& table = arguments.At(0);
   RunTerminalCommand(caller, result, [&](TBaseDllTDC& dll, devices::TDeviceItem& device, int32_t& code) {
     if (!IsObject(table.Get())) {
       code = kWrongKind;
@@ -109,12 +96,13 @@ void ReadDataCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
     dll.ReadData(device, *table.Ptr(), code);
   });
   // Only a table that the terminal filled goes back to the caller.
-  if (result.vt == VT_I4 && result.lVal == 0) StoreFirstArgument(args, table.Get());
+  if (result.vt == VT_I4 && result.lVal == 0) arguments.WriteBack(0);
 }
 
 void ReadDataFileCommand(void* caller, SAFEARRAY* args, VARIANT& result) {
   RunTerminalCommand(caller, result, [&](TBaseDllTDC& dll, devices::TDeviceItem& device, int32_t& code) {
-    win::ScopedVariant table = FirstArgument(args);
+    HandlerArguments arguments(args, 1);
+    const win::ScopedVariant& table = arguments.At(0);
     win::DispatchObject object;
     if (!TableObject(table, object, code)) return;
     std::array<win::ScopedVariant, 1> file_name;

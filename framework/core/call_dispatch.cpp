@@ -164,14 +164,9 @@ void TBaseDllObj::RunMethod(automation::TParams& block, const config::MethodEntr
   if (!IsOrdinal(result.Get())) return;
   const int32_t code = OrdinalCode(result.Get());
   if (code == 0) return;
-  std::wstring text;
   devices::TDeviceItem* device = FindDevice(caller);
   DeviceBinding rebound(device);
-  if (device)
-    device->ErrorText(code, text);
-  else
-    Devices_->ErrorText(code, text);
-  throw services::ECodedException(code, text);
+  throw services::ECodedException(code, ErrorTextFor(device, code));
 }
 
 bool TBaseDllObj::CallDispatch(automation::TParams* params, void* caller) {

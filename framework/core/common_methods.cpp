@@ -20,9 +20,6 @@
 namespace core::common {
 namespace {
 
-constexpr int32_t kNoDevice = 3;
-constexpr int32_t kWrongKind = 4;
-constexpr int32_t kBadValue = 5;
 
 // Value kinds of the arguments (ValueKind): 16- and 32-bit integers, the other numbers,
 // automation text and objects.
@@ -32,8 +29,6 @@ constexpr VARTYPE kSingle = VT_R4;
 constexpr VARTYPE kDouble = VT_R8;
 constexpr VARTYPE kText = VT_BSTR;
 constexpr VARTYPE kObject = VT_DISPATCH;
-
-devices::TDevicesList& DevicesOf(void* caller) { return TBaseDllObj::GetBaseDll(caller)->Devices(); }
 
 // Adds a device from the document in argument 0, which becomes the new device's document.
 void AddDeviceFrom(void* caller, SAFEARRAY* args, VARIANT& result, bool with_settings) {
@@ -50,18 +45,15 @@ void AddDeviceFrom(void* caller, SAFEARRAY* args, VARIANT& result, bool with_set
 void SwitchTo(void* caller, int32_t state, VARIANT& result) {
   win::ScopedVariant requested = win::ScopedVariant::FromInt(state);
   DeviceIsOn(caller, true, *requested.Ptr(), L"УстройствоВключено");
-  devices::TDeviceItem* device = TBaseDllObj::GetBaseDll(caller)->FindDevice(caller);
+  TBaseDllObj& dll = *TBaseDllObj::GetBaseDll(caller);
+  devices::TDeviceItem* device = dll.FindDevice(caller);
   if (!device) {
     // Nothing was switched: the call reports that no device serves it.
     AssignInt(result, kNoDevice);
     return;
   }
   const int32_t code = device->LastError;
-  if (code != 0) {
-    std::wstring text;
-    device->ErrorText(code, text);
-    throw services::EHardwareEquipmentException(code, text);
-  }
+  if (code != 0) throw services::EHardwareEquipmentException(code, dll.ErrorTextFor(device, code));
   AssignInt(result, 0);
 }
 
@@ -123,13 +115,7 @@ void ResultDescription(void* caller, SAFEARRAY* args, VARIANT& result) {
   }
   const int32_t code = ToInteger(arguments[0], L"ResultDescription");
   TBaseDllObj* dll = TBaseDllObj::GetBaseDll(caller);
-  std::wstring text;
-  if (devices::TDeviceItem* device = dll->FindDevice(caller)) {
-    device->ErrorText(code, text);
-  } else {
-    dll->Devices().ErrorText(code, text);
-  }
-  Assign(result, win::ScopedVariant::FromText(text));
+  Assign(result, win::ScopedVariant::FromText(dll->ErrorTextFor(dll->FindDevice(caller), code)));
 }
 
 void SettingDevices(void* caller, SAFEARRAY* args, VARIANT& result) {

@@ -5,14 +5,9 @@
 #include "framework/core/base_dll_obj.h"
 #include "framework/core/common_set.h"
 #include "framework/core/handler_arguments.h"
-#include "framework/services/version_info.h"
 
 namespace core::common {
 namespace {
-
-constexpr int32_t kNoDevice = 3;
-
-devices::TDevicesList& DevicesOf(void* caller) { return TBaseDllObj::GetBaseDll(caller)->Devices(); }
 
 // The state a written value asks for. A Boolean true asks for "on": as an integer it would
 // be -1, which the device takes for "off".
@@ -83,9 +78,7 @@ void Result(void* caller, bool is_set, VARIANT& value, std::wstring_view) {
 void ReleaseNumber(void* caller, bool is_set, VARIANT& value, std::wstring_view) {
   if (is_set) return;
   TBaseDllObj* dll = TBaseDllObj::GetBaseDll(caller);
-  // The third number of the file version: the high word of its less significant half.
-  const services::TVersionInfo version(dll->ModulePath());
-  dll->Release = HIWORD(version.FileVersionNumbers().Low);
+  dll->Release = dll->ModuleRelease();
   win::ScopedVariant release;
   release.Ptr()->vt = VT_UI2;
   release.Ptr()->uiVal = dll->Release;

@@ -6,9 +6,12 @@
 #include "framework/automation/argument_values.h"
 #include "framework/automation/array_cells.h"
 #include "framework/automation/value_table.h"
+#include "framework/core/base_dll_obj.h"
 #include "framework/win/scoped_bstr.h"
 
 namespace core {
+
+devices::TDevicesList& DevicesOf(void* caller) { return TBaseDllObj::GetBaseDll(caller)->Devices(); }
 
 HandlerArguments::HandlerArguments(SAFEARRAY* args, std::size_t count)
     : args_(args), values_(count) {

@@ -12,7 +12,20 @@
 
 #include "framework/win/scoped_variant.h"
 
+namespace devices {
+class TDevicesList;
+}
+
 namespace core {
+
+// Result codes that the command handlers produce themselves.
+inline constexpr int32_t kNoDevice = 3;    // no device serves the call, or none has that number
+inline constexpr int32_t kWrongKind = 4;   // an argument of the wrong kind
+inline constexpr int32_t kBadValue = 5;    // an argument of the right kind but unusable
+inline constexpr int32_t kEmptyTable = 6;  // a value table without rows
+
+// The device list of the plug-in object behind the caller.
+devices::TDevicesList& DevicesOf(void* caller);
 
 // The handler's own copies of the dispatcher's argument array. Changes reach the host only
 // through WriteBack: a handler that fails half-way leaves the host's arguments as they were.

@@ -23,12 +23,6 @@ void CheckOut(T* out) {
   if (!out) services::RaiseText(L"IPluInfo: не задан адрес результата");
 }
 
-BSTR NewBstr(const std::wstring& text) {
-  BSTR value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  if (!value) throw std::bad_alloc();
-  return value;
-}
-
 HRESULT __stdcall InfoQueryInterface(IPluInfo* self, REFIID iid, void** out) noexcept {
   return Owner(self).QueryInterface(iid, out);
 }
@@ -37,7 +31,7 @@ ULONG __stdcall InfoRelease(IPluInfo*) noexcept { return static_cast<ULONG>(-1);
 
 HRESULT __stdcall GetFileName(IPluInfo* self, BSTR* name) noexcept try {
   CheckOut(name);
-  *name = NewBstr(Owner(self).ModulePath());
+  *name = win::ScopedBstr(Owner(self).ModulePath()).Release();
   return S_OK;
 } catch (...) {
   return services::FailureFromCurrentException();
@@ -45,7 +39,7 @@ HRESULT __stdcall GetFileName(IPluInfo* self, BSTR* name) noexcept try {
 
 HRESULT __stdcall GetFileVersion(IPluInfo* self, BSTR* version) noexcept try {
   CheckOut(version);
-  *version = NewBstr(Owner(self).ModuleVersion());
+  *version = win::ScopedBstr(Owner(self).ModuleVersion()).Release();
   return S_OK;
 } catch (...) {
   return services::FailureFromCurrentException();

@@ -10,6 +10,17 @@
 namespace pluhost {
 namespace {
 
+// The rest of a step that takes one name (`named`) or nothing after its verb.
+bool TakeName(const std::wstring& verb, const std::vector<std::wstring>& tokens, size_t i, bool named,
+              ScriptStep& step, std::wstring& error) {
+  if (tokens.size() - i != (named ? 1u : 0u)) {
+    error = verb + (named ? L" takes one name" : L" takes nothing");
+    return false;
+  }
+  if (named) step.name = tokens[i];
+  return true;
+}
+
 bool ParseLine(const std::vector<std::wstring>& tokens, ScriptStep& step, std::wstring& error) {
   size_t i = 0;
   auto more = [&] { return i < tokens.size(); };
@@ -42,13 +53,7 @@ bool ParseLine(const std::vector<std::wstring>& tokens, ScriptStep& step, std::w
       return false;
     }
     step.op = verb == L"eventsupport" ? ScriptStep::Op::kEventSupport : ScriptStep::Op::kCommand;
-    size_t wanted = verb == L"command" ? 1 : 0;
-    if (tokens.size() - i != wanted) {
-      error = verb + (wanted ? L" takes one name" : L" takes nothing");
-      return false;
-    }
-    if (wanted) step.name = tokens[i];
-    return true;
+    return TakeName(verb, tokens, i, verb == L"command", step, error);
   }
   // Steps on the information interface: no block is sent, so neither a task nor the call
   // entry has a meaning for them.
@@ -60,13 +65,7 @@ bool ParseLine(const std::vector<std::wstring>& tokens, ScriptStep& step, std::w
     step.op = verb == L"names" ? ScriptStep::Op::kNames
               : verb == L"info" ? ScriptStep::Op::kInfo
                                 : ScriptStep::Op::kSetEventSupport;
-    size_t wanted = verb == L"names" ? 1 : 0;
-    if (tokens.size() - i != wanted) {
-      error = verb + (wanted ? L" takes one name" : L" takes nothing");
-      return false;
-    }
-    if (wanted) step.name = tokens[i];
-    return true;
+    return TakeName(verb, tokens, i, verb == L"names", step, error);
   }
   if (verb == L"call") step.kind = 1;
   else if (verb == L"get") step.kind = 2;
